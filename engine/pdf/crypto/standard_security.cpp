@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
 #include "engine/pdf/crypto/md5.h"
 #include "engine/pdf/crypto/openssl_primitives.h"
@@ -33,13 +34,16 @@ std::span<const uint8_t> bytesOf(std::string_view text) {
   return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
-bool isValidUtf8(std::string_view s) {
+// Decodes UTF-8; false when the bytes are not well-formed UTF-8.
+bool decodeUtf8(std::string_view s, std::u32string& out) {
+  out.clear();
   size_t i = 0;
   while (i < s.size()) {
     const auto c = uint8_t(s[i]);
     size_t extra;
     uint32_t cp;
     if (c < 0x80) {
+      out += char32_t(c);
       ++i;
       continue;
     } else if (c >= 0xC2 && c <= 0xDF) {
@@ -59,22 +63,61 @@ bool isValidUtf8(std::string_view s) {
     }
     const uint32_t min_for[4] = {0, 0x80, 0x800, 0x10000};
     if (cp < min_for[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    out += char32_t(cp);
     i += extra + 1;
   }
   return true;
 }
 
-void appendUtf8(std::string& out, uint32_t cp) {
+// The password as characters: UTF-8 when the bytes are well-formed UTF-8,
+// otherwise the host's 8-bit text, read as Windows-1252.
+std::u32string passwordCharacters(std::string_view password) {
+  std::u32string text;
+  if (decodeUtf8(password, text)) return text;
+  text.clear();
+  for (char ch : password) {
+    const auto b = uint8_t(ch);
+    text += char32_t(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : b);
+  }
+  return text;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += char(cp);
   } else if (cp < 0x800) {
     out += char(0xC0 | (cp >> 6));
     out += char(0x80 | (cp & 0x3F));
-  } else {
+  } else if (cp < 0x10000) {
     out += char(0xE0 | (cp >> 12));
     out += char(0x80 | ((cp >> 6) & 0x3F));
     out += char(0x80 | (cp & 0x3F));
+  } else {
+    out += char(0xF0 | (cp >> 18));
+    out += char(0x80 | ((cp >> 12) & 0x3F));
+    out += char(0x80 | ((cp >> 6) & 0x3F));
+    out += char(0x80 | (cp & 0x3F));
   }
+}
+
+// PDFDocEncoding bytes 0x18-0x1F and 0x80-0xA0, where it departs from
+// Latin-1 (0x9F is unassigned).
+constexpr std::pair<uint8_t, char16_t> kPdfDocSpecial[] = {
+    {0x18, 0x02D8}, {0x19, 0x02C7}, {0x1A, 0x02C6}, {0x1B, 0x02D9}, {0x1C, 0x02DD}, {0x1D, 0x02DB},
+    {0x1E, 0x02DA}, {0x1F, 0x02DC}, {0x80, 0x2022}, {0x81, 0x2020}, {0x82, 0x2021}, {0x83, 0x2026},
+    {0x84, 0x2014}, {0x85, 0x2013}, {0x86, 0x0192}, {0x87, 0x2044}, {0x88, 0x2039}, {0x89, 0x203A},
+    {0x8A, 0x2212}, {0x8B, 0x2030}, {0x8C, 0x201E}, {0x8D, 0x201C}, {0x8E, 0x201D}, {0x8F, 0x2018},
+    {0x90, 0x2019}, {0x91, 0x201A}, {0x92, 0x2122}, {0x93, 0xFB01}, {0x94, 0xFB02}, {0x95, 0x0141},
+    {0x96, 0x0152}, {0x97, 0x0160}, {0x98, 0x0178}, {0x99, 0x017D}, {0x9A, 0x0131}, {0x9B, 0x0142},
+    {0x9C, 0x0153}, {0x9D, 0x0161}, {0x9E, 0x017E}, {0xA0, 0x20AC},
+};
+
+char pdfDocByte(char32_t cp) {
+  if (cp < 0x18 || (cp >= 0x20 && cp < 0x80) || (cp > 0xA0 && cp <= 0xFF)) return char(cp);
+  for (const auto& [byte, code] : kPdfDocSpecial) {
+    if (code == cp) return char(byte);
+  }
+  return '?';  // what readers that transcode typed passwords use as well
 }
 
 std::string hexString(std::span<const uint8_t> bytes) {
@@ -192,17 +235,15 @@ int32_t StandardSecurity::permissionValue(uint8_t permission, KeyLengthMode mode
   return int32_t(value);
 }
 
-std::string StandardSecurity::aes256Password(std::string_view password) {
-  const std::string_view used = untilZero(password);
+std::string StandardSecurity::legacyPassword(std::string_view password) {
   std::string out;
-  if (isValidUtf8(used)) {
-    out.assign(used);
-  } else {
-    for (char ch : used) {
-      const auto b = uint8_t(ch);
-      appendUtf8(out, b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : b);
-    }
-  }
+  for (char32_t cp : passwordCharacters(untilZero(password))) out += pdfDocByte(cp);
+  return out;
+}
+
+std::string StandardSecurity::aes256Password(std::string_view password) {
+  std::string out;
+  for (char32_t cp : passwordCharacters(untilZero(password))) appendUtf8(out, cp);
   // Readers cut the UTF-8 bytes at 127 without regard to characters; doing
   // the same keeps a long password working in them.
   if (out.size() > 127) out.resize(127);
@@ -228,12 +269,12 @@ void StandardSecurity::fillRandom(std::string_view label, std::span<uint8_t> out
 
 void StandardSecurity::computeRc4Revision(std::string_view owner, std::string_view user) {
   const bool wide = mode_ != KeyLengthMode::kRc4Bits40;
-  const std::array<uint8_t, 32> padded_user = padPassword(user);
+  const std::array<uint8_t, 32> padded_user = padPassword(legacyPassword(user));
 
   // Owner value.
   std::array<uint8_t, 32> owner_source;
   if (!owner.empty()) {
-    owner_source = padPassword(owner);
+    owner_source = padPassword(legacyPassword(owner));
   } else if (!user.empty()) {
     owner_source = padded_user;
   } else {

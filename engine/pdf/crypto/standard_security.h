@@ -41,10 +41,10 @@ class StandardSecurity {
   static constexpr uint8_t kAnnotate = 0x10;
   static constexpr uint8_t kLowQualityPrint = 0x20;  // 128-bit and AES modes only
 
-  // Passwords are the host's 8-bit texts; a zero byte ends them. RC4 and
-  // AES-128 use their first 32 bytes as given. AES-256 takes them as UTF-8
-  // (bytes that are not valid UTF-8 are read as Windows-1252) and uses the
-  // first 127 bytes. An empty owner password means the user password; both
+  // Passwords are UTF-8 or, when their bytes are not well-formed UTF-8, the
+  // host's 8-bit Windows-1252 text; a zero byte ends them. RC4 and AES-128
+  // use the first 32 bytes of the password in PDFDocEncoding (what readers
+  // turn a typed password into), AES-256 the first 127 bytes of its UTF-8. An empty owner password means the user password; both
   // empty give a random owner password nobody knows, so the permissions hold
   // for everyone. `file_id` is the first element of the trailer's /ID.
   StandardSecurity(std::string_view owner_password, std::string_view user_password, uint8_t permission,
@@ -69,7 +69,10 @@ class StandardSecurity {
   int32_t permissionValue() const { return permission_value_; }
   static int32_t permissionValue(uint8_t permission, KeyLengthMode mode);
   static std::array<uint8_t, 32> padPassword(std::string_view password);
-  // UTF-8 (Windows-1252 when not valid UTF-8), cut to 127 bytes.
+  // The password bytes revisions 2-4 hash (PDFDocEncoding, characters it
+  // lacks become '?'; not yet cut to 32) and those of revision 6 (UTF-8, cut
+  // to 127 bytes).
+  static std::string legacyPassword(std::string_view password);
   static std::string aes256Password(std::string_view password);
 
   // Size of `plain_size` bytes once encrypted: the same for RC4; for AES a
