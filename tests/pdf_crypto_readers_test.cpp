@@ -133,6 +133,11 @@ TEST(EncryptedPdf, QpdfReportsTheMethodAndRevisionOfEachMode) {
       EXPECT_NE(r.out.find(std::string("stream encryption method: ") + expected[i][1]), std::string::npos) << r.out;
       EXPECT_NE(r.out.find(std::string("string encryption method: ") + expected[i][1]), std::string::npos) << r.out;
     }
+    if (kModes[i].mode == KeyLengthMode::kAes256) {
+      // The catalog's /Extensions entry announces the Adobe extension that
+      // brought AES-256 to PDF 1.7.
+      EXPECT_NE(r.out.find("PDF Version: 1.7 extension level 8"), std::string::npos) << r.out;
+    }
     const std::string info = pdfInfo(pdf, "-upw u");
     EXPECT_NE(infoField(info, "Encrypted").find(std::string("algorithm:") + expected[i][2] + ")"), std::string::npos)
         << info;
