@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 #include <stdexcept>
@@ -25,17 +26,24 @@ const EVP_CIPHER* cbcFor(size_t key_size) {
 
 std::vector<uint8_t> runCipher(const EVP_CIPHER* cipher, bool encrypt, std::span<const uint8_t> key,
                                const uint8_t* iv, std::span<const uint8_t> data, bool padding) {
-  if (data.size() > size_t(INT_MAX) - 32) throw std::length_error("AES input too large");
   if (!padding && data.size() % 16 != 0) throw std::invalid_argument("AES input is not a whole number of blocks");
   CipherCtx ctx(EVP_CIPHER_CTX_new());
   if (!ctx) fail("EVP_CIPHER_CTX_new");
   if (EVP_CipherInit_ex(ctx.get(), cipher, nullptr, key.data(), iv, encrypt ? 1 : 0) != 1) fail("EVP_CipherInit_ex");
   EVP_CIPHER_CTX_set_padding(ctx.get(), padding ? 1 : 0);
   std::vector<uint8_t> out(data.size() + 16);
-  int n1 = 0, n2 = 0;
-  if (EVP_CipherUpdate(ctx.get(), out.data(), &n1, data.data(), int(data.size())) != 1) fail("EVP_CipherUpdate");
-  if (EVP_CipherFinal_ex(ctx.get(), out.data() + n1, &n2) != 1) fail("EVP_CipherFinal_ex");
-  out.resize(size_t(n1) + size_t(n2));
+  // EVP counts in int: feed streams beyond 2 GB in pieces.
+  constexpr size_t kPiece = size_t(1) << 30;
+  size_t done = 0;
+  for (size_t at = 0; at < data.size(); at += kPiece) {
+    const size_t piece = std::min(kPiece, data.size() - at);
+    int n = 0;
+    if (EVP_CipherUpdate(ctx.get(), out.data() + done, &n, data.data() + at, int(piece)) != 1) fail("EVP_CipherUpdate");
+    done += size_t(n);
+  }
+  int n = 0;
+  if (EVP_CipherFinal_ex(ctx.get(), out.data() + done, &n) != 1) fail("EVP_CipherFinal_ex");
+  out.resize(done + size_t(n));
   return out;
 }
 
