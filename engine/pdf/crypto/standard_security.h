@@ -44,9 +44,12 @@ class StandardSecurity {
   // Passwords are UTF-8 or, when their bytes are not well-formed UTF-8, the
   // host's 8-bit Windows-1252 text; a zero byte ends them. RC4 and AES-128
   // use the first 32 bytes of the password in PDFDocEncoding (what readers
-  // turn a typed password into), AES-256 the first 127 bytes of its UTF-8. An empty owner password means the user password; both
-  // empty give a random owner password nobody knows, so the permissions hold
-  // for everyone. `file_id` is the first element of the trailer's /ID.
+  // turn a typed password into), AES-256 the first 127 bytes of its UTF-8.
+  // An empty owner password means the user password; both empty give a
+  // random owner password nobody knows, so the permissions hold for
+  // everyone. `file_id` is the first element of the trailer's /ID.
+  // `reproducible` derives every random byte from the file identifier and
+  // the passwords instead of the system generator.
   StandardSecurity(std::string_view owner_password, std::string_view user_password, uint8_t permission,
                    KeyLengthMode mode, const FileId& file_id, bool reproducible);
   StandardSecurity(std::string_view owner_password, std::string_view user_password, uint8_t permission,
