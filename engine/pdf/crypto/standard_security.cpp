@@ -285,14 +285,11 @@ void StandardSecurity::computeRc4Revision(std::string_view owner, std::string_vi
     for (int i = 0; i < 50; ++i) h = Md5::digest(h);
   }
   const std::span<const uint8_t> owner_key = std::span(h).first(key_length_);
-  owner_value_ = rc4(owner_key, padded_user);
+  owner_value_.assign(padded_user.begin(), padded_user.end());
   if (wide) {
-    // The first pass (key XOR 0) was the plain encryption above.
-    std::vector<uint8_t> pass_key(owner_key.begin(), owner_key.end());
-    for (uint8_t pass = 1; pass <= 19; ++pass) {
-      for (size_t k = 0; k < owner_key.size(); ++k) pass_key[k] = uint8_t(owner_key[k] ^ pass);
-      Rc4(pass_key).process(owner_value_);
-    }
+    rc4TwentyPasses(owner_key, owner_value_);
+  } else {
+    Rc4(owner_key).process(owner_value_);
   }
 
   // File key.
