@@ -125,6 +125,10 @@ void TPxPDFCatalog::writeObject() {
   d.writeLine("/Type/Catalog");
   d.writeLine("/Pages " + pages_->reference());
   writeExtraEntries();
+  if (d.encryption()) {
+    std::string extensions = d.encryption()->catalogEntries();
+    if (!extensions.empty()) d.writeLine(extensions);
+  }
   switch (d.pageMode()) {
     case 0: d.writeLine("/PageMode/UseNone"); break;
     case 1: d.writeLine("/PageMode/UseOutlines"); break;

@@ -15,8 +15,10 @@ class ObjectEncryption {
   virtual void encrypt(int32_t number, std::vector<uint8_t>& bytes) const = 0;
   // The /Encrypt dictionary's entries, without "<<" and ">>".
   virtual std::string dictionaryEntries() const = 0;
-  // The header version this handler needs, e.g. "1.4".
+  // The header version this handler needs, e.g. "1.4"; empty for none.
   virtual std::string minimumVersion() const = 0;
+  // Entries the catalog must carry (an extension level), or empty.
+  virtual std::string catalogEntries() const { return {}; }
 };
 
 }  // namespace pyra::pdf

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "engine/pdf/crypto/standard_security.h"
 #include "engine/pdf/error.h"
 #include "engine/pdf/number_text.h"
 
@@ -19,6 +20,32 @@ int32_t mulDiv(int32_t a, int32_t b, int32_t c) {
   if (q > std::numeric_limits<int32_t>::max() || q < std::numeric_limits<int32_t>::min()) return 0;
   return int32_t(q);
 }
+
+namespace {
+
+// The standard security handler behind the writer's encryption hooks.
+class StandardEncryption final : public ObjectEncryption {
+ public:
+  StandardEncryption(const TPxPDFDevice& d)
+      : security_(d.ownerPassword(), d.userPassword(), d.permission(), keyLengthModeFromByte(d.keyLengthMode()),
+                  fileId(d.documentId())) {}
+  void encrypt(int32_t number, std::vector<uint8_t>& bytes) const override {
+    security_.encrypt(uint32_t(number), 0, bytes);
+  }
+  std::string dictionaryEntries() const override { return security_.dictionaryText(); }
+  std::string minimumVersion() const override { return std::string(security_.headerVersion()); }
+  std::string catalogEntries() const override { return std::string(security_.catalogExtensions()); }
+
+ private:
+  static StandardSecurity::FileId fileId(const std::string& letters) {
+    StandardSecurity::FileId id{};
+    for (size_t i = 0; i < id.size() && i < letters.size(); ++i) id[i] = uint8_t(letters[i]);
+    return id;
+  }
+  StandardSecurity security_;
+};
+
+}  // namespace
 
 TPxPDFDevice::TPxPDFDevice() = default;
 TPxPDFDevice::~TPxPDFDevice() = default;
@@ -142,7 +169,7 @@ bool TPxPDFDevice::beginDocument(int32_t width, int32_t height, int32_t resoluti
 std::string TPxPDFDevice::headerVersion() const {
   if (encryption_) {
     std::string v = encryption_->minimumVersion();
-    if (v > "1.2") return v;
+    if (!v.empty()) return v;
   }
   if (option_word_ & 0x0200) return "1.3";
   return "1.2";
@@ -151,7 +178,7 @@ std::string TPxPDFDevice::headerVersion() const {
 void TPxPDFDevice::writeHeader() {
   // The handler decides the version, so it is made before the first line.
   encryption_.reset();
-  if ((permission_ & 1) && encryption_factory_) encryption_ = encryption_factory_(*this);
+  if (permission_ & 1) encryption_ = std::make_unique<StandardEncryption>(*this);
   if (position() == 0) writeLine("%PDF-" + headerVersion());
   writeLine("%\xE2\xE3\xCF\xD3");
   writeLine("%" + std::string(1 + random_() % 10, ' '));

@@ -21,9 +21,6 @@ class TPxPDFDevice {
  public:
   using ErrorCallback = std::function<void(int32_t code, const std::string& text)>;
   using MessageCallback = std::function<void(int32_t code, const std::string& text, int32_t number)>;
-  // Makes the security handler for a document being begun (null when the
-  // document is not encrypted). Set by whoever links the crypto code.
-  using EncryptionFactory = std::function<std::unique_ptr<ObjectEncryption>(const TPxPDFDevice&)>;
 
   TPxPDFDevice();
   virtual ~TPxPDFDevice();
@@ -51,7 +48,7 @@ class TPxPDFDevice {
   // --- encryption hooks ------------------------------------------------
   bool encrypted() const { return encryption_ != nullptr; }
   void encryptBytes(int32_t number, std::vector<uint8_t>& bytes) const;
-  void setEncryptionFactory(EncryptionFactory f) { encryption_factory_ = std::move(f); }
+  const ObjectEncryption* encryption() const { return encryption_.get(); }
 
   // --- settings ------------------------------------------------------------
   void setFileName(std::string name) { file_name_ = std::move(name); }
@@ -151,7 +148,6 @@ class TPxPDFDevice {
 
   ErrorCallback on_error_;
   MessageCallback on_message_;
-  EncryptionFactory encryption_factory_;
 
   int32_t xres_ = 72, yres_ = 72;
   uint16_t option_word_ = 0;
