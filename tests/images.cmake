@@ -1,0 +1,2 @@
+find_package(JPEG REQUIRED)
+pyra_add_test(images_format_test SOURCES images_format_test.cpp LIBS pyra_images)
