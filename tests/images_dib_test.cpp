@@ -285,6 +285,10 @@ TEST(ImageData, CcittDataPassesThroughWithItsParameters) {
     const std::string k = format == 3 ? "-1" : format == 4 ? "0" : "1";
     EXPECT_EQ(img->decode_parms.at(0), "<< /K " + k + " /Columns 16 /Rows 16 >>");
   }
+  // Under the writer's own ASCII base-85 or hex filter the parameters stay
+  // with the fax filter.
+  EXPECT_EQ(decodeParmsEntry(*makeImageFromData(3, g4, 16, 16, o), 1),
+            "\n/DecodeParms [null << /K -1 /Columns 16 /Rows 16 >>]");
   const std::string pdf = writeImagePage(dir, *makeImageFromData(3, g4, 16, 16, o));
   EXPECT_TRUE(testkit::qpdfCheck(pdf));
   const ImageListing l = listFirstImage(pdf);
@@ -311,11 +315,16 @@ std::vector<uint8_t> runLengthDecode(const std::vector<uint8_t>& in) {
 }
 
 TEST(ImageFilters, RunLengthRoundTripsAndIsDroppedWhenItDoesNotPay) {
-  std::vector<uint8_t> mixed;
-  for (int i = 0; i < 1000; ++i) mixed.push_back(uint8_t((i / 7) % 3 == 0 ? 5 : i * 37));
-  mixed.insert(mixed.end(), 300, 9);
-  for (const auto& data : {mixed, std::vector<uint8_t>{1}, std::vector<uint8_t>{2, 2}, std::vector<uint8_t>{}})
-    EXPECT_EQ(runLengthDecode(runLengthEncode(data)), data);
+  ImageSamples runs;
+  runs.width = 300;
+  runs.height = 4;
+  runs.color_space = ColorSpace::Gray;
+  for (int i = 0; i < 1200; ++i) runs.data.push_back(uint8_t((i / 7) % 3 == 0 ? 5 : i * 37));
+  ImageStreamOptions rl;
+  rl.compression = Compression::RunLength;
+  const ImageStream coded = makeSampleImage(runs, rl);
+  EXPECT_EQ(coded.filters, std::vector<std::string>{"/RunLengthDecode"});
+  EXPECT_EQ(runLengthDecode(coded.body), runs.data);
   // Distinct bytes would grow: the samples stay unfiltered.
   ImageSamples s;
   s.width = 50;
@@ -327,6 +336,12 @@ TEST(ImageFilters, RunLengthRoundTripsAndIsDroppedWhenItDoesNotPay) {
   const ImageStream img = makeSampleImage(s, o);
   EXPECT_TRUE(img.filters.empty());
   EXPECT_EQ(img.body, s.data);
+  // A writer that compresses by itself gets the samples and the demand.
+  o.defer_compression = true;
+  const ImageStream deferred = makeSampleImage(runs, o);
+  EXPECT_TRUE(deferred.force_compression);
+  EXPECT_TRUE(deferred.filters.empty());
+  EXPECT_EQ(deferred.body, runs.data);
 }
 
 TEST(ImagePlacement, OperatorsUseTheContentNumberFormat) {

@@ -1,29 +1,16 @@
 #include "engine/images/image_stream.h"
 
-#include <zlib.h>
-
 #include <string>
 
 #include "engine/images/dib_decoder.h"
 #include "engine/images/image_error.h"
 #include "engine/images/jpeg_encoder.h"
+#include "engine/pdf/filters.h"
+#include "engine/pdf/number_text.h"
 #include "support/checked_math.h"
 
 namespace pyra::images {
 namespace {
-
-std::string hexString(std::span<const uint8_t> bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string s;
-  s.reserve(bytes.size() * 2 + 2);
-  s += '<';
-  for (uint8_t b : bytes) {
-    s += kDigits[b >> 4];
-    s += kDigits[b & 15];
-  }
-  s += '>';
-  return s;
-}
 
 std::string prefix(const ImageStreamOptions& o) {
   if (o.number <= 0) return {};
@@ -45,7 +32,7 @@ const char* deviceName(ColorSpace cs) {
 void compressInto(ImageStream& image, std::span<const uint8_t> samples, Compression method) {
   switch (method) {
     case Compression::RunLength: {
-      auto encoded = runLengthEncode(samples);
+      auto encoded = pdf::runLengthEncode(samples);
       // Run-length is only worth its filter when it saves bytes.
       if (encoded.size() < samples.size()) {
         image.body = std::move(encoded);
@@ -57,10 +44,10 @@ void compressInto(ImageStream& image, std::span<const uint8_t> samples, Compress
       return;
     }
     case Compression::FastFlate:
-      image.body = flateCompress(samples, 1);
+      image.body = pdf::flateEncode(samples, 1);
       break;
     default:
-      image.body = flateCompress(samples, 6);
+      image.body = pdf::flateEncode(samples, 6);
       break;
   }
   image.filters = {"/FlateDecode"};
@@ -68,40 +55,6 @@ void compressInto(ImageStream& image, std::span<const uint8_t> samples, Compress
 }
 
 }  // namespace
-
-std::vector<uint8_t> flateCompress(std::span<const uint8_t> data, int level) {
-  uLongf size = compressBound(uLong(data.size()));
-  std::vector<uint8_t> out(size);
-  const int rc = compress2(out.data(), &size, data.data(), uLong(data.size()), level);
-  if (rc != Z_OK) throw ImageError("Flate compression failed (" + std::to_string(rc) + ")");
-  out.resize(size);
-  return out;
-}
-
-std::vector<uint8_t> runLengthEncode(std::span<const uint8_t> data) {
-  std::vector<uint8_t> out;
-  out.reserve(data.size() + data.size() / 128 + 2);
-  const size_t n = data.size();
-  size_t i = 0;
-  while (i < n) {
-    if (i + 1 < n && data[i] == data[i + 1]) {
-      size_t run = 2;
-      while (run < 127 && i + run < n && data[i + run] == data[i]) ++run;
-      out.push_back(uint8_t(257 - run));
-      out.push_back(data[i]);
-      i += run;
-    } else {
-      // A literal run ends where two equal bytes would start a repeat.
-      size_t len = 1;
-      while (len < 128 && i + len < n && !(i + len + 1 < n && data[i + len] == data[i + len + 1])) ++len;
-      out.push_back(uint8_t(len - 1));
-      out.insert(out.end(), data.begin() + i, data.begin() + i + len);
-      i += len;
-    }
-  }
-  out.push_back(128);
-  return out;
-}
 
 ImageStream makeSampleImage(const ImageSamples& s, const ImageStreamOptions& options) {
   const size_t need = s.rowBytes() * s.height;
@@ -118,14 +71,20 @@ ImageStream makeSampleImage(const ImageSamples& s, const ImageStreamOptions& opt
     if (entries == 0 || entries > 256) throw ImageError("palette image without a usable palette");
     auto table = std::span<const uint8_t>(s.palette).first(size_t(entries) * 3);
     e += "/BitsPerComponent " + std::to_string(s.bits_per_component) + "\n/ColorSpace [/Indexed/DeviceRGB " +
-         std::to_string(entries - 1) + " " + (options.write_string ? options.write_string(table) : hexString(table)) +
+         std::to_string(entries - 1) + " " + (options.write_string ? options.write_string(table) : pdf::hexString(table)) +
          "]\n";
   } else {
     e += "/BitsPerComponent " + std::to_string(s.bits_per_component) + "\n/ColorSpace" +
          deviceName(s.color_space) + "\n";
   }
   if (s.color_key) e += "/Mask [" + std::to_string(*s.color_key) + " " + std::to_string(*s.color_key) + "]";
-  compressInto(image, std::span<const uint8_t>(s.data).first(need), options.compression);
+  const auto samples = std::span<const uint8_t>(s.data).first(need);
+  if (options.defer_compression) {
+    image.body.assign(samples.begin(), samples.end());
+    image.force_compression = true;
+  } else {
+    compressInto(image, samples, options.compression);
+  }
   return image;
 }
 
@@ -219,28 +178,29 @@ std::optional<ImageStream> makeImageFromData(int format, std::span<const uint8_t
   throw ImageError("image data missing");
 }
 
+std::string decodeParmsEntry(const ImageStream& image, int prepended) {
+  bool any = false;
+  for (const auto& p : image.decode_parms) any = any || !p.empty();
+  if (!any) return {};
+  if (prepended == 0 && image.filters.size() == 1) return "\n/DecodeParms " + image.decode_parms[0];
+  std::string d = "\n/DecodeParms [";
+  for (int i = 0; i < prepended; ++i) d += "null ";
+  for (size_t i = 0; i < image.filters.size(); ++i) {
+    const bool has = i < image.decode_parms.size() && !image.decode_parms[i].empty();
+    d += (i ? " " : "") + (has ? image.decode_parms[i] : std::string("null"));
+  }
+  return d + "]";
+}
+
 std::string dictionaryText(const ImageStream& image, bool with_length) {
   std::string d = "<<" + image.entries;
   if (with_length) d += "/Length " + std::to_string(image.body.size());
   if (!image.filters.empty()) {
     d += "\n/Filter [";
-    bool any_parms = false;
-    for (size_t i = 0; i < image.filters.size(); ++i) {
-      d += image.filters[i];
-      if (i < image.decode_parms.size() && !image.decode_parms[i].empty()) any_parms = true;
-    }
-    d += "]";
-    if (any_parms) {
-      d += "\n/DecodeParms [";
-      for (size_t i = 0; i < image.filters.size(); ++i) {
-        const bool has = i < image.decode_parms.size() && !image.decode_parms[i].empty();
-        d += (i ? " " : "") + (has ? image.decode_parms[i] : std::string("null"));
-      }
-      d += "]";
-    }
+    for (const auto& f : image.filters) d += f;
+    d += "]" + decodeParmsEntry(image);
   }
-  d += " >>";
-  return d;
+  return d + " >>";
 }
 
 }  // namespace pyra::images

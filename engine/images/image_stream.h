@@ -22,6 +22,9 @@ struct ImageStream {
   std::vector<std::string> filters;       // outermost first: "/FlateDecode"
   std::vector<std::string> decode_parms;  // one per filter; "" where the filter has none
   uint32_t width = 0, height = 0;
+  // Raw samples left for the writer to compress with the document's method,
+  // even when that method is "none" (see ImageStreamOptions::defer_compression).
+  bool force_compression = false;
 };
 
 // The document's compression method: 0 none, 1 Flate level 6, 2 run-length,
@@ -37,6 +40,9 @@ struct ImageStreamOptions {
   // passes its own string writer, which encrypts in encrypted documents;
   // the default writes a hexadecimal string.
   std::function<std::string(std::span<const uint8_t>)> write_string;
+  // Leave sample images uncompressed with force_compression set, for a
+  // writer whose stream object compresses by itself.
+  bool defer_compression = false;
 };
 
 // Raw samples, compressed as the document's method says (always compressed).
@@ -64,8 +70,10 @@ std::optional<ImageStream> makeImageFromData(int format, std::span<const uint8_t
 // further filters: for tests and simple writers.
 std::string dictionaryText(const ImageStream& image, bool with_length = true);
 
-// The stream filters images use, exposed for tests and benchmarks.
-std::vector<uint8_t> flateCompress(std::span<const uint8_t> data, int level);
-std::vector<uint8_t> runLengthEncode(std::span<const uint8_t> data);
+// The /DecodeParms entry for a writer that put `prepended` filters of its
+// own (ASCII base-85 or hex) in front of the image's filters: an array with
+// null for each of them, so the parameters stay with their filter. Empty
+// when the image's filters take no parameters.
+std::string decodeParmsEntry(const ImageStream& image, int prepended = 0);
 
 }  // namespace pyra::images
