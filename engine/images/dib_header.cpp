@@ -30,6 +30,9 @@ DibHeader parseDibHeader(std::span<const uint8_t> info) {
   try {
     ByteReader r(info);
     h.header_size = r.u32();
+    if (h.header_size > info.size() && h.header_size <= kMaxDibHeaderSize)
+      throw ImageError("DIB header claims " + std::to_string(h.header_size) + " bytes, " +
+                       std::to_string(info.size()) + " given");
     if (h.header_size == 12) {
       h.core = true;
       h.width = r.u16();
