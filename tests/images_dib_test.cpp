@@ -5,6 +5,7 @@
 #include "engine/images/dib_decoder.h"
 #include "engine/images/dib_image.h"
 #include "engine/images/image_error.h"
+#include "engine/images/image_key_list.h"
 #include "images_fixture.h"
 
 namespace pyra::images::test {
@@ -361,6 +362,19 @@ TEST(ImagePlacement, OperatorsUseTheContentNumberFormat) {
   EXPECT_EQ(formatCoord(12.3456), "12.346");
   EXPECT_EQ(formatCoord(1), "1");
   EXPECT_EQ(formatCoord(-2.5), "-2.5");
+}
+
+TEST(ImageKeys, KeysFindTheirImageWhateverTheCase) {
+  ImageKeyList keys;
+  EXPECT_FALSE(keys.find("logo"));
+  keys.add("Logo", 4);
+  keys.add("nothing", -1);  // no image was made
+  EXPECT_EQ(keys.find("LOGO"), 4);
+  EXPECT_EQ(keys.find("logo"), 4);
+  EXPECT_FALSE(keys.find("nothing"));
+  keys.add("LOGO", 9);
+  EXPECT_EQ(keys.find("Logo"), 9);
+  EXPECT_EQ(keys.size(), 1u);
 }
 
 }  // namespace
