@@ -1,0 +1,6 @@
+# TrueType parse, subset and embedding decisions.
+pkg_check_modules(PYRA_TEST_FREETYPE REQUIRED IMPORTED_TARGET freetype2)
+pyra_add_test(truetype_pdf_test SOURCES truetype_pdf_test.cpp LIBS pyra_fonts ZLIB::ZLIB)
+
+
+
