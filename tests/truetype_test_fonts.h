@@ -2,6 +2,7 @@
 // Fonts and small helpers shared by the TrueType tests.
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@ struct TestFont {
   const char* path;
   const char* base_name;  // the name the PDF uses
 };
+
+inline void PrintTo(const TestFont& f, std::ostream* os) { *os << f.label; }
 
 inline const std::vector<TestFont>& testFonts() {
   static const std::vector<TestFont> fonts = {
