@@ -7,3 +7,4 @@ pyra_add_test(truetype_pdf_test SOURCES truetype_pdf_test.cpp LIBS pyra_fonts ZL
 pyra_add_test(truetype_freetype_test SOURCES truetype_freetype_test.cpp LIBS pyra_fonts PkgConfig::PYRA_TEST_FREETYPE)
 pyra_add_test(truetype_malformed_test SOURCES truetype_malformed_test.cpp LIBS pyra_fonts)
 pyra_add_test(truetype_embedding_test SOURCES truetype_embedding_test.cpp LIBS pyra_fonts)
+pyra_add_test(truetype_subset_test SOURCES truetype_subset_test.cpp LIBS pyra_fonts)

@@ -7,7 +7,6 @@
 
 #include "engine/fonts/font_subset.h"
 #include "engine/fonts/truetype_embedding.h"
-#include "engine/fonts/truetype_sfnt_writer.h"
 #include "truetype_test_fonts.h"
 
 namespace pyra::fonts {
@@ -234,63 +233,6 @@ TEST(TrueTypeMalformed, RefusedProgramFallsBackToReference) {
   state.font_mode = kFontModeSubsetUsed;
   EXPECT_EQ(decideProgramForm(state), ProgramForm::Reference);
   EXPECT_EQ(fontProgramErrorText("LiberationSans"), "internal error LiberationSans");
-}
-
-// The subset's directory, checksums and head adjustment are what strict
-// readers verify.
-TEST(TrueTypeSubset, ChecksumsDirectoryAndAlignmentAreValid) {
-  for (const auto& tf : testFonts()) {
-    auto font = parseTrueType(loadFont(tf.path));
-    ASSERT_TRUE(font) << tf.label;
-    const Bytes s = subsetTrueType(*font, glyphsOf(*font, "Checksum \xE9"));
-    const uint16_t n = get16(s, 4);
-    uint16_t power = 1, log2 = 0;
-    while (power * 2 <= n) power *= 2, ++log2;
-    EXPECT_EQ(get16(s, 6), power * 16) << tf.label;
-    EXPECT_EQ(get16(s, 8), log2) << tf.label;
-    EXPECT_EQ(get16(s, 10), n * 16 - power * 16) << tf.label;
-    std::set<uint32_t> tags;
-    uint32_t prev = 0;
-    for (size_t i = 0; i < n; ++i) {
-      const size_t d = 12 + 16 * i;
-      const uint32_t tag = get32(s, d), sum = get32(s, d + 4), off = get32(s, d + 8), len = get32(s, d + 12);
-      EXPECT_GT(tag, prev) << tf.label << ": directory sorted";
-      prev = tag;
-      tags.insert(tag);
-      EXPECT_EQ(off % 4, 0u) << tf.label << ": " << tagText(tag);
-      ASSERT_LE(size_t(off) + len, s.size()) << tf.label;
-      Bytes table(s.begin() + off, s.begin() + off + len);
-      if (tag == tableTag("head")) put32(table, 8, 0);
-      EXPECT_EQ(sfntChecksum(table), sum) << tf.label << ": " << tagText(tag);
-    }
-    EXPECT_EQ(s.size() % 4, 0u) << tf.label;
-    EXPECT_EQ(sfntChecksum(s), 0xB1B0AFBAu) << tf.label << ": head checksum adjustment";
-    for (const char* dropped : {"GPOS", "GSUB", "kern", "GDEF"})
-      EXPECT_EQ(tags.count(tableTag(*reinterpret_cast<const char(*)[5]>(dropped))), 0u) << tf.label << ": " << dropped;
-    for (const char* kept : {"cmap", "glyf", "head", "hhea", "hmtx", "loca", "maxp", "post", "cvt ", "fpgm", "prep"})
-      EXPECT_EQ(tags.count(tableTag(*reinterpret_cast<const char(*)[5]>(kept))), 1u) << tf.label << ": " << kept;
-  }
-}
-
-// Composites whose components are composites with lower ids: a single pass
-// in id order would lose the inner pieces.
-TEST(TrueTypeSubset, NestedCompositesKeepEveryLevel) {
-  Bytes b = loadFont(kSans);
-  const uint16_t outer = glyphOf(b, 0xE9), inner = glyphOf(b, 0xE8);
-  auto before = parseTrueType(b);
-  ASSERT_TRUE(before);
-  const auto inner_parts = before->components(inner);
-  ASSERT_FALSE(inner_parts.empty());
-  // Make e-acute draw e-grave as its first piece, and give the inner glyph
-  // the higher id by picking the pair that way round when needed.
-  const uint16_t hi = std::max(outer, inner), lo = std::min(outer, inner);
-  setFirstComponent(b, hi, lo);
-  std::string why;
-  auto font = parseTrueType(b, &why);
-  ASSERT_TRUE(font) << why;
-  const auto keep = subsetGlyphs(*font, {hi});
-  EXPECT_TRUE(keep[hi] && keep[lo]);
-  for (uint16_t c : font->components(lo)) EXPECT_TRUE(keep[c]) << "component " << c << " of glyph " << lo;
 }
 
 }  // namespace

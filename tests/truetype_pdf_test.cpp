@@ -33,21 +33,25 @@ int to1000(const TrueTypeFont& font, int v) { return int(std::lround(v * 1000.0 
 // A simple TrueType font with WinAnsiEncoding drawing kText, its program
 // given as `program` and named `base_font`.
 std::vector<uint8_t> makePdf(const TrueTypeFont& font, const std::vector<uint8_t>& program,
-                             const std::string& base_font) {
+                             const std::string& base_font, bool symbolic = false) {
   testkit::MiniPdf pdf;
   const std::vector<uint8_t> packed = deflate(program);
   const int file = pdf.add("<< /Length1 " + std::to_string(program.size()) + " /Filter /FlateDecode >>", &packed);
   std::ostringstream d;
-  d << "<< /Type /FontDescriptor /FontName /" << base_font << " /Flags 32 /FontBBox [" << to1000(font, font.xMin())
+  d << "<< /Type /FontDescriptor /FontName /" << base_font << " /Flags " << (symbolic ? 4 : 32) << " /FontBBox [" << to1000(font, font.xMin())
     << ' ' << to1000(font, font.yMin()) << ' ' << to1000(font, font.xMax()) << ' ' << to1000(font, font.yMax())
     << "] /ItalicAngle 0 /Ascent " << to1000(font, font.ascender()) << " /Descent " << to1000(font, font.descender())
     << " /CapHeight " << to1000(font, font.capHeight()) << " /StemV 80 /FontFile2 " << file << " 0 R >>";
   const int descriptor = pdf.add(d.str());
   std::ostringstream f;
   f << "<< /Type /Font /Subtype /TrueType /BaseFont /" << base_font << " /FirstChar 32 /LastChar 255 /Widths [";
-  for (int c = 32; c <= 255; ++c)
-    f << to1000(font, font.advanceWidth(font.glyphForChar(testing::winAnsiToUnicode(uint8_t(c))))) << ' ';
-  f << "] /Encoding /WinAnsiEncoding /FontDescriptor " << descriptor << " 0 R >>";
+  for (int c = 32; c <= 255; ++c) {
+    const uint16_t g = symbolic ? font.glyphForSymbolCode(uint8_t(c))
+                                : font.glyphForChar(testing::winAnsiToUnicode(uint8_t(c)));
+    f << to1000(font, font.advanceWidth(g)) << ' ';
+  }
+  // A symbolic font's codes go straight through its (3,0) map.
+  f << "]" << (symbolic ? "" : " /Encoding /WinAnsiEncoding") << " /FontDescriptor " << descriptor << " 0 R >>";
   const int font_obj = pdf.add(f.str());
   pdf.addPage(300, 60, "BT /F1 36 Tf 10 16 Td (" + kText + ") Tj ET",
               "<< /Font << /F1 " + std::to_string(font_obj) + " 0 R >> >>");
@@ -137,6 +141,36 @@ TEST_P(TrueTypePdf, SubsetIsEmbeddedTaggedAndRendersAsTheWholeFont) {
   std::cout << "[sizes] " << tf.label << ": whole " << whole.size() << " bytes (Flate " << whole_z << "), subset of "
             << std::set<char>(kText.begin(), kText.end()).size() << " characters " << subset.size() << " bytes (Flate " << subset_z << ")\n";
   EXPECT_LT(subset_z * 8, whole_z) << tf.label << ": the subset should be far smaller";
+}
+
+// Symbol fonts map bytes through a (3,0) character map; the subset's own
+// map must still lead the reader to the same glyphs.
+TEST(TrueTypePdfSymbol, SymbolFontSubsetRendersAsTheWholeFont) {
+  std::vector<uint8_t> bytes = testing::loadFont("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf");
+  const size_t cmap = testing::tableOffset(bytes, tableTag("cmap"));
+  for (size_t i = 0; i < testing::get16(bytes, cmap + 2); ++i) {
+    const size_t rec = cmap + 4 + 8 * i;
+    if (testing::get16(bytes, rec) == 0) testing::put16(bytes, rec, 2);
+    if (testing::get16(bytes, rec) == 3) testing::put16(bytes, rec + 2, 0);
+  }
+  std::string why;
+  auto font = parseTrueType(bytes, &why);
+  ASSERT_TRUE(font) << why;
+  std::set<uint16_t> used;
+  for (char c : kText) used.insert(font->glyphForSymbolCode(uint8_t(c)));
+  const auto subset = subsetTrueType(*font, used);
+  testkit::TempDir dir;
+  const std::string a = dir.file("subset.pdf"), b = dir.file("whole.pdf");
+  const auto pa = makePdf(*font, subset, "MOBREL+SymbolTest", true);
+  const auto pb = makePdf(*font, bytes, "SymbolTest", true);
+  testkit::writeFile(a, pa.data(), pa.size());
+  testkit::writeFile(b, pb.data(), pb.size());
+  std::string report;
+  EXPECT_TRUE(testkit::qpdfCheck(a, &report)) << report;
+  const auto ra = testkit::renderPage(a, 1, 150), rb = testkit::renderPage(b, 1, 150);
+  ASSERT_GT(ra.width, 0);
+  EXPECT_GT(darkPixels(ra), 500);
+  EXPECT_TRUE(ra.rgb == rb.rgb) << "symbol subset renders differently";
 }
 
 INSTANTIATE_TEST_SUITE_P(Fonts, TrueTypePdf, ::testing::ValuesIn(testing::testFonts()),

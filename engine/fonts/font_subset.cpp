@@ -95,8 +95,23 @@ std::vector<uint8_t> format12(const Pairs& pairs) {
   return t;
 }
 
-std::vector<uint8_t> format0(const Pairs& pairs) {
+// The Macintosh byte map: format 0 while every glyph id fits a byte, else
+// format 6 over the same 256 codes.
+std::vector<uint8_t> byteMap(const Pairs& pairs) {
+  const bool wide = std::any_of(pairs.begin(), pairs.end(), [](const auto& p) { return p.first < 256 && p.second > 255; });
   std::vector<uint8_t> t;
+  if (wide) {
+    std::vector<uint16_t> glyphs(256, 0);
+    for (const auto& [code, glyph] : pairs)
+      if (code < 256) glyphs[code] = glyph;
+    put16(t, 6);
+    put16(t, 10 + 2 * 256);
+    put16(t, 0);
+    put16(t, 0);
+    put16(t, 256);
+    for (uint16_t g : glyphs) put16(t, g);
+    return t;
+  }
   put16(t, 0);
   put16(t, 262);
   put16(t, 0);
@@ -118,7 +133,7 @@ std::vector<uint8_t> subsetCmap(const TrueTypeFont& font, const std::vector<bool
     std::vector<uint8_t> data;
   };
   std::vector<Sub> subs;
-  if (cmap.hasByteMap()) subs.push_back({1, 0, format0(cmap.bytePairs(keep))});
+  if (cmap.hasByteMap()) subs.push_back({1, 0, byteMap(cmap.bytePairs(keep))});
   if (cmap.hasSymbolMap()) {
     auto t = format4(cmap.symbolPairs(keep));
     if (!t) return copyOf(font.table(tableTag("cmap")));

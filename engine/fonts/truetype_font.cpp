@@ -178,6 +178,7 @@ class TrueTypeParser {
     if (need > loca.size())
       fail("loca: " + num(f_.num_glyphs_) + " glyphs need " + num(need) + " bytes, the table has " + num(loca.size()));
     ByteReader r(loca);
+    f_.glyf_offset_ = f_.findTable(tableTag("glyf"))->offset;
     f_.locations_.resize(count);
     for (uint64_t i = 0; i < count; ++i) {
       const uint32_t at = f_.long_loca_ ? r.be32() : uint32_t(r.be16()) * 2;
@@ -323,8 +324,7 @@ int16_t TrueTypeFont::leftSideBearing(uint16_t glyph) const {
 
 std::span<const uint8_t> TrueTypeFont::glyphData(uint16_t glyph) const {
   if (size_t(glyph) + 1 >= locations_.size()) return {};
-  const TrueTypeTable* glyf = findTable(tableTag("glyf"));
-  return std::span<const uint8_t>(data_).subspan(glyf->offset + locations_[glyph],
+  return std::span<const uint8_t>(data_).subspan(glyf_offset_ + locations_[glyph],
                                                  locations_[glyph + 1] - locations_[glyph]);
 }
 

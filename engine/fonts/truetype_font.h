@@ -85,6 +85,7 @@ class TrueTypeFont {
   std::string postscript_name_, family_name_;
   std::vector<uint16_t> advances_;
   std::vector<int16_t> side_bearings_;
+  uint32_t glyf_offset_ = 0;
   std::vector<uint32_t> locations_;  // numGlyphs + 1 byte offsets into "glyf"
   std::vector<std::vector<uint16_t>> components_;  // empty vectors for simple glyphs
   TrueTypeCmap cmap_;
