@@ -71,7 +71,18 @@ std::vector<uint8_t> firstGlyphs(const std::vector<uint8_t>& src, uint16_t n) {
   auto put16 = [&](size_t at, uint32_t v) { b[at] = uint8_t(v >> 8), b[at + 1] = uint8_t(v); };
   auto put32 = [&](size_t at, uint32_t v) { put16(at, v >> 16), put16(at + 2, v & 0xFFFF); };
   uint32_t glyf_len = 0;
-  for (uint32_t g = 0; g < n; ++g) glyf_len += uint32_t(font->glyphData(uint16_t(g)).size());
+  for (uint32_t g = 0; g < n; ++g) {
+    auto data = font->glyphData(uint16_t(g));
+    glyf_len += uint32_t(data.size());
+    if (data.size() < 10 || int16_t(data[0] << 8 | data[1]) >= 0) continue;
+    // Components beyond the cut become .notdef.
+    size_t at = size_t(data.data() - font->bytes().data()) + 10;
+    for (uint16_t flags = 0x20; flags & 0x20;) {
+      flags = uint16_t(b[at] << 8 | b[at + 1]);
+      if (uint16_t(b[at + 2] << 8 | b[at + 3]) >= n) put16(at + 2, 0);
+      at += 4 + ((flags & 1) ? 4 : 2) + ((flags & 8) ? 2 : (flags & 0x40) ? 4 : (flags & 0x80) ? 8 : 0);
+    }
+  }
   for (size_t i = 0; i < font->tables().size(); ++i) {
     const auto& t = font->tables()[i];
     if (t.tag == tableTag("maxp")) put16(t.offset + 4, n);
