@@ -19,7 +19,7 @@ struct DecisionCase {
   bool embed, full_font, mark_code_page, marks_drawn;
 };
 
-TEST(FontEmbedding, DecisionFollowsModeListsAndCharset) {
+TEST(TrueTypeEmbedding, DecisionFollowsModeListsAndCharset) {
   const DecisionCase rows[] = {
       {"mode 0 references", 0, "Arial", false, 0, "", "", false, true, false, false},
       {"unknown mode references", 9, "Arial", false, 0, "", "", false, true, false, false},
@@ -64,7 +64,7 @@ TEST(FontEmbedding, DecisionFollowsModeListsAndCharset) {
   EXPECT_FALSE(d.embed);
 }
 
-TEST(FontEmbedding, ListsSplitOnCommasWithOptionalQuotes) {
+TEST(TrueTypeEmbedding, ListsSplitOnCommasWithOptionalQuotes) {
   const struct {
     const char* text;
     std::vector<std::string> items;
@@ -79,7 +79,7 @@ TEST(FontEmbedding, ListsSplitOnCommasWithOptionalQuotes) {
   for (const auto& r : rows) EXPECT_EQ(splitFontList(r.text), r.items) << "\"" << r.text << "\"";
 }
 
-TEST(FontEmbedding, ProgramFormAtTheEndOfTheDocument) {
+TEST(TrueTypeEmbedding, ProgramFormAtTheEndOfTheDocument) {
   struct Row {
     const char* name;
     ProgramState state;
@@ -110,7 +110,7 @@ TEST(FontEmbedding, ProgramFormAtTheEndOfTheDocument) {
   for (const auto& r : rows) EXPECT_EQ(decideProgramForm(r.state), r.form) << r.name;
 }
 
-TEST(FontEmbedding, NamesAndMessages) {
+TEST(TrueTypeEmbedding, NamesAndMessages) {
   EXPECT_EQ(fontNameForPdf("Arial,Bold", true), "MOBREL+Arial,Bold");
   EXPECT_EQ(fontNameForPdf("Arial,Bold", false), "Arial,Bold");
   EXPECT_EQ(fontProgramErrorText("TimesNewRoman,Italic"), "internal error TimesNewRoman,Italic");

@@ -75,7 +75,7 @@ bool sameOutline(const Outline& a, const Outline& b) {
   return true;
 }
 
-class FreeTypeCheck : public ::testing::TestWithParam<TestFont> {
+class TrueTypeFreeType : public ::testing::TestWithParam<TestFont> {
  protected:
   void SetUp() override { ASSERT_EQ(FT_Init_FreeType(&lib_), 0); }
   void TearDown() override { FT_Done_FreeType(lib_); }
@@ -123,7 +123,7 @@ class FreeTypeCheck : public ::testing::TestWithParam<TestFont> {
   FT_Library lib_ = nullptr;
 };
 
-TEST_P(FreeTypeCheck, CharacterMapAndMetricsAgreeWithFreeType) {
+TEST_P(TrueTypeFreeType, CharacterMapAndMetricsAgreeWithFreeType) {
   const TestFont& tf = GetParam();
   const auto bytes = testing::loadFont(tf.path);
   std::string why;
@@ -149,7 +149,7 @@ TEST_P(FreeTypeCheck, CharacterMapAndMetricsAgreeWithFreeType) {
   }
 }
 
-TEST_P(FreeTypeCheck, SubsetKeepsUsedOutlinesExactly) {
+TEST_P(TrueTypeFreeType, SubsetKeepsUsedOutlinesExactly) {
   const TestFont& tf = GetParam();
   const auto bytes = testing::loadFont(tf.path);
   auto font = parseTrueType(bytes);
@@ -160,7 +160,7 @@ TEST_P(FreeTypeCheck, SubsetKeepsUsedOutlinesExactly) {
   checkSubset(tf.label, bytes, used);
 }
 
-TEST_P(FreeTypeCheck, EmptyAndFullSubsetsLoad) {
+TEST_P(TrueTypeFreeType, EmptyAndFullSubsetsLoad) {
   const TestFont& tf = GetParam();
   const auto bytes = testing::loadFont(tf.path);
   auto font = parseTrueType(bytes);
@@ -173,7 +173,7 @@ TEST_P(FreeTypeCheck, EmptyAndFullSubsetsLoad) {
 
 // A subset of a subset starts from a short-format location table and
 // 'true'-versioned program, both seen in real fonts.
-TEST_P(FreeTypeCheck, ShortLocationsAndAppleVersionSubsetToo) {
+TEST_P(TrueTypeFreeType, ShortLocationsAndAppleVersionSubsetToo) {
   const TestFont& tf = GetParam();
   auto font = parseTrueType(testing::loadFont(tf.path));
   ASSERT_TRUE(font);
@@ -185,7 +185,7 @@ TEST_P(FreeTypeCheck, ShortLocationsAndAppleVersionSubsetToo) {
   checkSubset(std::string(tf.label) + " (short loca, 'true')", first, testing::glyphsOf(*font, "ace\xE9"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Fonts, FreeTypeCheck, ::testing::ValuesIn(testing::testFonts()),
+INSTANTIATE_TEST_SUITE_P(Fonts, TrueTypeFreeType, ::testing::ValuesIn(testing::testFonts()),
                          [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace

@@ -40,6 +40,10 @@ class TrueTypeFont {
 
   // Horizontal metrics in font units; glyphs past the font give 0.
   uint16_t advanceWidth(uint16_t glyph) const;
+  // The advance in 1/1000 em, rounded to nearest as the widths arrays want.
+  int advanceWidth1000(uint16_t glyph) const {
+    return int((uint32_t(advanceWidth(glyph)) * 1000 + units_per_em_ / 2) / units_per_em_);
+  }
   int16_t leftSideBearing(uint16_t glyph) const;
   int16_t ascender() const { return ascender_; }
   int16_t descender() const { return descender_; }
