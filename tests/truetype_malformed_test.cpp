@@ -168,6 +168,18 @@ const std::vector<Case>& cases() {
          }
        },
        nullptr},
+      {"format 4 relabelled format 12",
+       [](Bytes& b) {
+         const size_t cmap = tableOffset(b, tableTag("cmap"));
+         put16(b, cmap + get32(b, cmap + 4 + 4), 12);
+       },
+       "groups"},
+      {"cmap with only an unknown encoding",
+       [](Bytes& b) {
+         const size_t cmap = tableOffset(b, tableTag("cmap"));
+         for (size_t i = 0; i < get16(b, cmap + 2); ++i) put16(b, cmap + 4 + 8 * i, 7);
+       },
+       "no Unicode, symbol or byte character map"},
       {"garbage name table",
        [](Bytes& b) {
          const size_t name = tableOffset(b, tableTag("name"));
