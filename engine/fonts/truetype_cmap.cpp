@@ -211,7 +211,11 @@ uint16_t TrueTypeCmap::glyphForChar(uint32_t code) const {
     g = lookup(symbol_, code);
     if (g == 0 && code >= 0x20 && code <= 0xFF) g = lookup(symbol_, 0xF000 + code);
   }
-  if (g == 0 && code <= 0xFF) g = lookup(byte_map_, code);
+  // The byte maps are Macintosh-encoded and agree with Unicode only in part
+  // (not even on controls), so they answer only for a font that has nothing
+  // better.
+  if (g == 0 && code <= 0xFF && unicode_.empty() && symbol_.empty())
+    g = lookup(byte_map_, code);
   return g < num_glyphs_ ? g : 0;
 }
 
