@@ -486,7 +486,6 @@ std::optional<std::vector<Value>> Database::readRow(Table table, int64_t positio
 
 void Database::checkRecord(Table table, std::vector<Value>& values, int64_t position, bool adding) {
   const TableInfo& t = tableInfo(table);
-  checkWidths(t, values);
   auto integer = [&](int field) { return std::get<int64_t>(values[size_t(field)]); };
 
   // Automatic numbers: the highest in the key for the same leading
@@ -515,6 +514,21 @@ void Database::checkRecord(Table table, std::vector<Value>& values, int64_t posi
       throw DataError(Kind::FieldRule, std::string("Value for ") + f.label + " must be 1 or more.", f.label);
   }
 
+  // Range rules come before the width check: a quantity of 100000 gets the
+  // rule's message, not the packed field's limits.
+  auto range = [&](int field, int64_t lo, int64_t hi, const char* description, const char* text) {
+    const int64_t v = integer(field);
+    if (v < lo || v > hi)
+      throw DataError(Kind::FieldRule, std::string("Value for ") + description + " must be in the range " + text + ".",
+                      t.fields[size_t(field)].label);
+  };
+  if (table == Table::Detail) {
+    // 1 .. 99999.99 compared on the integer line number.
+    range(2, 1, 99999, "Line number", "1 .. 99999.99");
+    range(4, 100, 9999900, "Quantity of product ordered", "1 .. 99999");
+  }
+  checkWidths(t, values);
+
   auto lookup = [&](int field, Table looked, const char* description, const char* file) {
     const TableInfo& lt = tableInfo(looked);
     const char* column = lt.fields[0].column;  // STATECODE, CUSTNUMBER, PRODUCTNUMBER: the looked-up key
@@ -528,12 +542,6 @@ void Database::checkRecord(Table table, std::vector<Value>& values, int64_t posi
                     std::string("Value for ") + description + " must be found in the " + file + " file.",
                     t.fields[size_t(field)].label);
   };
-  auto range = [&](int field, int64_t lo, int64_t hi, const char* description, const char* text) {
-    const int64_t v = integer(field);
-    if (v < lo || v > hi)
-      throw DataError(Kind::FieldRule, std::string("Value for ") + description + " must be in the range " + text + ".",
-                      t.fields[size_t(field)].label);
-  };
   switch (table) {
     case Table::Customers:
       lookup(8, Table::States, "Customer's State", "States");
@@ -543,10 +551,7 @@ void Database::checkRecord(Table table, std::vector<Value>& values, int64_t posi
       lookup(10, Table::States, "State to ship to", "States");
       break;
     case Table::Detail: {
-      // 1 .. 99999.99 compared on the integer line number.
-      range(2, 1, 99999, "Line number", "1 .. 99999.99");
       lookup(3, Table::Products, "Product Identification Number", "Products");
-      range(4, 100, 9999900, "Quantity of product ordered", "1 .. 99999");
       // Lines belong to an order; the relation refuses lines of no order.
       sqlite3_stmt* s = cached("SELECT 1 FROM Orders WHERE CUSTNUMBER = ? AND ORDERNUMBER = ? LIMIT 1");
       StmtUse use{s};

@@ -265,9 +265,8 @@ SeedSummary seedDemoData(Database& db, const SeedOptions& options) {
     const ProductRow& row = kProducts[i % product_rows];
     const int round = i / product_rows;  // beyond the list: case packs of 12
     Product p;
-    p.productsku = round == 0 ? row.sku : std::string(row.sku).substr(0, 4) + std::to_string(round) +
-                                              std::string(row.sku).substr(5);
-    p.description = round == 0 ? row.description : cutTo(std::string(row.description), 27) + ", Case 12";
+    p.productsku = round == 0 ? row.sku : std::string(row.sku) + "-" + char('A' + (round - 1) % 26);
+    p.description = round == 0 ? row.description : cutTo(std::string(row.description), 26) + ", Case 12";
     const int64_t price = round == 0 ? row.price_cents : row.price_cents * 11;
     p.price = Money::fromMinor(price);
     p.cost = Money::fromMinor(price * (55 + rng.below(16)) / 100);
