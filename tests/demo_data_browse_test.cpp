@@ -86,6 +86,9 @@ TEST_F(Browse, EveryKeyWithLimitsAndFiltersMatchesPlainSql) {
       {"locator text with a LIKE wildcard is literal", Key::CusKeyFullName,
        opts([](auto& o) { o.filter = {cond("CUS:LASTNAME", Op::BeginsWith, std::string("%"))}; }),
        "SELECT RECID FROM Customers WHERE 0"},
+      {"invoice numbers beginning with 12", Key::OrdInvoiceNumberKey,
+       opts([](auto& o) { o.filter = {cond("ORD:INVOICENUMBER", Op::BeginsWith, int64_t{12})}; }),
+       "SELECT RECID FROM Orders WHERE CAST(INVOICENUMBER AS TEXT) LIKE '12%' ORDER BY INVOICENUMBER"},
       {"customers by company", Key::CusKeyCompany, {},
        "SELECT RECID FROM Customers ORDER BY lower(COMPANY), RECID"},
       {"customers by company from 'M' on", Key::CusKeyCompany,
@@ -244,6 +247,10 @@ TEST_F(Browse, FindGetsOneRecordByKey) {
   EXPECT_EQ(o->invoicenumber, 42);
   EXPECT_EQ(std::to_string(o->custnumber), raw.scalar("SELECT CUSTNUMBER FROM Orders WHERE INVOICENUMBER = 42"));
   EXPECT_FALSE(db->find<Order>(Key::OrdInvoiceNumberKey, {int64_t{999999}}));
+  const auto again = db->fetch<Order>(o->position);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->invoicenumber, 42);
+  EXPECT_FALSE(db->fetch<Order>(987654321));
   const auto fl = db->find<State>(Key::StaStateCodeKey, {std::string("fl  ")});
   ASSERT_TRUE(fl);
   EXPECT_EQ(fl->name, "Florida");

@@ -128,6 +128,11 @@ TEST(DemoDataTexts, GlobalTextsJoinFieldsAsEachPlaceDoes) {
   Customer no_zip = c;
   no_zip.zipcode = "";
   EXPECT_EQ(sheetCSZ(no_zip), "Orlando,  FL");
+  const GlobalTexts all = GlobalTexts::fill(c, o, TextPlace::Invoice);
+  ASSERT_TRUE(all.byName("glot:cuscsz"));
+  EXPECT_EQ(*all.byName("glot:cuscsz"), "Orlando,  FL     32801-1234");
+  EXPECT_EQ(*all.byName("GLOT:ShipCSZ"), "Tampa,  FL    33602");
+  EXPECT_EQ(all.byName("GLOT:Nothing"), nullptr);
   // Cutting never splits a character.
   EXPECT_EQ(cutTo("\xC3\xA9\xC3\xA9\xC3\xA9", 2), "\xC3\xA9\xC3\xA9");
 }

@@ -272,7 +272,9 @@ BuiltQuery buildQuery(Key key, const BrowseOptions& o) {
     const FieldInfo& f = t.fields[size_t(fi)];
     if (c.op == Condition::Op::BeginsWith) {
       // The locator compares in upper case; substr keeps % and _ literal.
-      const std::string prefix = std::get<std::string>(fieldValue(f, c.value, false));
+      const std::string prefix = std::holds_alternative<std::string>(c.value)
+                                     ? std::get<std::string>(c.value)
+                                     : std::to_string(std::get<int64_t>(c.value));
       const int64_t chars = utf8Characters(prefix);
       if (chars < 0) usage("filter text for " + c.field + " is not UTF-8");
       terms.push_back(std::string("substr(") + f.column + ", 1, ?) = ? COLLATE NOCASE");
@@ -702,6 +704,12 @@ void Database::remove(const R& record) {
   removeRow(R::kTable, record.position);
 }
 
+template <class R>
+std::optional<R> Database::fetch(int64_t position) {
+  if (auto v = readRow(R::kTable, position)) return fromValues<R>(position, *v);
+  return std::nullopt;
+}
+
 std::optional<Company> Database::company() {
   if (auto v = readRow(Table::Company, 1)) return fromValues<Company>(1, *v);
   return std::nullopt;
@@ -863,6 +871,7 @@ bool Cursor<R>::next(R& out) {
   template void Database::remove<R>(const R&);                                          \
   template Cursor<R> Database::browse<R>(Key, const BrowseOptions&);                    \
   template std::optional<R> Database::find<R>(Key, const std::vector<Value>&);          \
+  template std::optional<R> Database::fetch<R>(int64_t);                                \
   template std::vector<Value> Database::keyValues<R>(Key, const R&);
 PYRA_DEMO_INSTANTIATE(Customer)
 PYRA_DEMO_INSTANTIATE(Order)

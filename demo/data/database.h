@@ -53,7 +53,11 @@ struct BrowseOptions {
 };
 
 // A browse in progress. Rows are read from the file as next() is called;
-// nothing is loaded ahead. Must not outlive its Database.
+// nothing is loaded ahead. Until it reaches the end or is destroyed it reads
+// one snapshot of the file (saves made meanwhile by others are not seen, and
+// the write-ahead log cannot be folded back past it), so a window keeps a
+// cursor for one page of rows, not for its lifetime. Must not outlive its
+// Database.
 template <class R>
 class Cursor {
  public:
@@ -123,6 +127,8 @@ class Database {
   int64_t count(Key key, const BrowseOptions& options = {});
   // The first record whose leading key components equal `key_values`.
   template <class R> std::optional<R> find(Key key, const std::vector<Value>& key_values);
+  // The record at `position` as it is stored now (a form's refresh after a save).
+  template <class R> std::optional<R> fetch(int64_t position);
   // The key's component values of a record (for BrowseOptions::seek).
   template <class R> static std::vector<Value> keyValues(Key key, const R& record);
   // SQLite's plan for a browse, for diagnostics and tests.

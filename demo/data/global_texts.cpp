@@ -1,6 +1,8 @@
 #include "demo/data/global_texts.h"
 
+#include <cctype>
 #include <cstdio>
+#include <utility>
 
 namespace pyra::demo {
 
@@ -69,6 +71,33 @@ std::string shipCSZ(const Order& o, TextPlace place) {
       break;
   }
   return fit(text, 40);
+}
+
+GlobalTexts GlobalTexts::fill(const Customer& c, const Order& o, TextPlace place) {
+  GlobalTexts t;
+  t.cust_name = custName(c, place);
+  t.cust_address = custAddress(c);
+  t.cus_csz = cusCSZ(c, place);
+  t.ship_name = shipName(o);
+  t.ship_address = shipAddress(o, place);
+  t.ship_csz = shipCSZ(o, place);
+  return t;
+}
+
+const std::string* GlobalTexts::byName(std::string_view label) const {
+  const std::pair<const char*, const std::string*> names[] = {
+      {"GLOT:CustName", &cust_name}, {"GLOT:CustAddress", &cust_address}, {"GLOT:CusCSZ", &cus_csz},
+      {"GLOT:ShipName", &ship_name}, {"GLOT:ShipAddress", &ship_address}, {"GLOT:ShipCSZ", &ship_csz},
+  };
+  for (const auto& [name, text] : names) {
+    const std::string_view n(name);
+    if (n.size() != label.size()) continue;
+    bool same = true;
+    for (size_t i = 0; i < n.size() && same; ++i)
+      same = std::toupper(static_cast<unsigned char>(n[i])) == std::toupper(static_cast<unsigned char>(label[i]));
+    if (same) return text;
+  }
+  return nullptr;
 }
 
 std::string companyCSZ(const Company& c) {

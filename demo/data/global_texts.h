@@ -30,6 +30,15 @@ std::string shipName(const Order& o);                      // GLOT:ShipName, 35
 std::string shipAddress(const Order& o, TextPlace place);  // GLOT:ShipAddress, 45
 std::string shipCSZ(const Order& o, TextPlace place);      // GLOT:ShipCSZ, 40
 
+// The six global texts for one customer and order, as one place fills them,
+// and by name for the expressions of filters and reports ("GLOT:CusCSZ").
+struct GlobalTexts {
+  std::string cust_name, cust_address, cus_csz, ship_name, ship_address, ship_csz;
+  static GlobalTexts fill(const Customer& c, const Order& o, TextPlace place);
+  // nullptr for a name that is not one of the six (case-insensitive).
+  const std::string* byName(std::string_view label) const;
+};
+
 std::string companyCSZ(const Company& c);      // LOC:CCSZ of the invoice reports, 35
 std::string sheetAddress(const Customer& c);   // LOC:ADDRESS of PrintSelectedCustomer, 45
 std::string sheetCSZ(const Customer& c);       // LOC:CSZ of PrintSelectedCustomer, 45
