@@ -15,7 +15,7 @@ using testing::RawDb;
 class Browse : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    dir_ = new testkit::TempDir;
+    dir_ = std::make_unique<testkit::TempDir>();
     auto db = Database::openFolder(dir_->path());
     SeedOptions o;
     o.customers = 150;
@@ -24,8 +24,7 @@ class Browse : public ::testing::Test {
     seedDemoData(*db, o);
   }
   static void TearDownTestSuite() {
-    delete dir_;
-    dir_ = nullptr;
+    dir_.reset();
   }
   void SetUp() override { db = Database::openFolder(dir_->path()); }
   static std::string file() { return dir_->file(Database::kFileName); }
@@ -48,10 +47,10 @@ class Browse : public ::testing::Test {
     }
   }
 
-  static testkit::TempDir* dir_;
+  static std::unique_ptr<testkit::TempDir> dir_;
   std::unique_ptr<Database> db;
 };
-testkit::TempDir* Browse::dir_ = nullptr;
+std::unique_ptr<testkit::TempDir> Browse::dir_;
 
 Condition cond(const char* field, Condition::Op op, Value v) { return Condition{field, op, std::move(v)}; }
 

@@ -140,6 +140,14 @@ TEST(DemoDataFile, FirstOpenCreatesTheFolderAndTheSchema) {
   // Reopening keeps what is there.
   auto again = Database::open(path);
   EXPECT_EQ(again->count(Key::StaStateCodeKey), 3);
+
+  // An empty file holds nothing to lose: SQLite reads it as an empty
+  // database, and it becomes ours.
+  const std::string empty = dir.file("empty.sqlite");
+  testkit::writeFile(empty, std::string());
+  auto fresh = Database::open(empty);
+  testing::addBasics(*fresh);
+  EXPECT_EQ(fresh->count(Key::ProKeyProductNumber), 2);
 }
 
 std::string dump(const std::string& path) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
+#include <thread>
 
 #include "demo/data/day_number.h"
 #include "demo_data_support.h"
@@ -484,6 +486,35 @@ TEST_F(Store, RelationsRestrictOrCascadeAsDefined) {
 
   RawDb raw(file());
   EXPECT_TRUE(raw.rows("PRAGMA foreign_key_check").empty());
+}
+
+TEST_F(Store, ThreadsWithTheirOwnConnectionsNumberWithoutCollisions) {
+  // Each browse or form thread opens its own Database; their adds are
+  // serialised by the file, so automatic numbers never repeat.
+  constexpr int kThreads = 4, kEach = 50;
+  std::vector<std::vector<int32_t>> numbers(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([&, t] {
+      try {
+        auto own = Database::openFolder(dir.path());
+        for (int i = 0; i < kEach; ++i) {
+          Customer c = customer(*own, "Thread" + std::to_string(t));
+          own->insert(c);
+          Order o = order(*own, c.custnumber);
+          own->insert(o);
+          numbers[size_t(t)].push_back(o.invoicenumber);
+        }
+      } catch (const DataError& e) {
+        ADD_FAILURE() << "thread " << t << ": " << e.what();
+      }
+    });
+  for (auto& t : threads) t.join();
+  std::set<int32_t> all;
+  for (auto& v : numbers) all.insert(v.begin(), v.end());
+  EXPECT_EQ(all.size(), size_t(kThreads * kEach));
+  EXPECT_EQ(*all.begin(), 1);
+  EXPECT_EQ(*all.rbegin(), kThreads * kEach);
 }
 
 TEST_F(Store, ChangingOrDeletingAVanishedRecordIsReported) {

@@ -329,11 +329,11 @@ std::unique_ptr<Database> Database::open(const fs::path& file) {
   sqlite3* raw = nullptr;
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE | (existed ? 0 : SQLITE_OPEN_CREATE);
   const int rc = sqlite3_open_v2(file.c_str(), &raw, flags, nullptr);
-  std::unique_ptr<Database> db(new Database(file, raw));
+  auto db = std::make_unique<Database>(Passkey{}, file, raw);
   if (rc != SQLITE_OK)
     throw DataError(Kind::Storage, "Cannot open \"" + file.string() + "\": " +
                                        (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)));
-  db->initialise(existed);
+  db->initialise();
   return db;
 }
 
@@ -362,7 +362,7 @@ sqlite3_stmt* Database::cached(const std::string& sql) {
   return s;
 }
 
-void Database::initialise(bool existed) {
+void Database::initialise() {
   sqlite3_extended_result_codes(db_, 1);
   // Another connection writing (a second browse thread, the seed tool) makes
   // us wait rather than fail at once.
@@ -428,7 +428,6 @@ void Database::initialise(bool existed) {
     exec(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
     t.commit();
   }
-  (void)existed;
 }
 
 // ---------------------------------------------------------------- transactions
@@ -861,7 +860,7 @@ bool Cursor<R>::next(R& out) {
     stmt_ = nullptr;
     return false;
   }
-  storageError(db_->handle(), std::string("browsing ") + tableInfo(R::kTable).label);
+  storageError(db_->db_, std::string("browsing ") + tableInfo(R::kTable).label);
 }
 
 #define PYRA_DEMO_INSTANTIATE(R)                                                        \

@@ -152,12 +152,16 @@ class Database {
     bool done_ = false;
   };
 
-  // For the store's own helpers; not for callers.
-  sqlite3* handle() { return db_; }
+  // Only open() makes a Database; the key keeps the constructor out of reach.
+  class Passkey {
+    friend class Database;
+    Passkey() = default;
+  };
+  Database(Passkey, std::filesystem::path path, sqlite3* db) : path_(std::move(path)), db_(db) {}
 
  private:
-  Database(std::filesystem::path path, sqlite3* db) : path_(std::move(path)), db_(db) {}
-  void initialise(bool existed);
+  template <class> friend class Cursor;
+  void initialise();
   sqlite3_stmt* cached(const std::string& sql);
   void exec(const char* sql);
   void insertRow(Table table, std::vector<Value>& values, int64_t& position);
