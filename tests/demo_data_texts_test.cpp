@@ -2,6 +2,7 @@
 // print, with the blanks each place joins them with.
 #include <gtest/gtest.h>
 
+#include "demo/data/day_number.h"
 #include "demo/data/global_texts.h"
 #include "demo/data/line_amounts.h"
 
@@ -135,6 +136,20 @@ TEST(DemoDataTexts, GlobalTextsJoinFieldsAsEachPlaceDoes) {
   EXPECT_EQ(all.byName("GLOT:Nothing"), nullptr);
   // Cutting never splits a character.
   EXPECT_EQ(cutTo("\xC3\xA9\xC3\xA9\xC3\xA9", 2), "\xC3\xA9\xC3\xA9");
+}
+
+}  // namespace
+}  // namespace pyra::demo
+
+namespace pyra::demo {
+namespace {
+
+TEST(DemoDataDates, DayNumbersCountFromTheEpoch) {
+  EXPECT_EQ(dayNumber(1970, 1, 1), 0);
+  EXPECT_EQ(dayNumber(2024, 1, 2), 19724);
+  EXPECT_EQ(dayNumber(1969, 12, 31), -1);
+  EXPECT_EQ(formatDate(dayNumber(2024, 2, 29)), "2/29/2024");
+  EXPECT_EQ(formatDate(dayNumber(2025, 12, 31) + 1), "1/1/2026");
 }
 
 }  // namespace

@@ -202,7 +202,7 @@ void checkWidths(const TableInfo& t, std::vector<Value>& values) {
   }
 }
 
-const char* opSql(Condition::Op op, bool backward_flip = false) {
+const char* opSql(Condition::Op op) {
   switch (op) {
     case Condition::Op::Eq: return " = ?";
     case Condition::Op::Ne: return " <> ?";
