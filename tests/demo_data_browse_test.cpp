@@ -12,7 +12,7 @@ namespace {
 
 using testing::RawDb;
 
-class Browse : public ::testing::Test {
+class DemoDataBrowse : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = std::make_unique<testkit::TempDir>();
@@ -50,11 +50,11 @@ class Browse : public ::testing::Test {
   static std::unique_ptr<testkit::TempDir> dir_;
   std::unique_ptr<Database> db;
 };
-std::unique_ptr<testkit::TempDir> Browse::dir_;
+std::unique_ptr<testkit::TempDir> DemoDataBrowse::dir_;
 
 Condition cond(const char* field, Condition::Op op, Value v) { return Condition{field, op, std::move(v)}; }
 
-TEST_F(Browse, EveryKeyWithLimitsAndFiltersMatchesPlainSql) {
+TEST_F(DemoDataBrowse, EveryKeyWithLimitsAndFiltersMatchesPlainSql) {
   using Op = Condition::Op;
   struct Case {
     const char* name;
@@ -180,7 +180,7 @@ TEST_F(Browse, EveryKeyWithLimitsAndFiltersMatchesPlainSql) {
   EXPECT_GT(raw.ids("SELECT RECID FROM Detail WHERE BACKORDERED <> 0 AND CUSTNUMBER <= 20").size(), 0u);
 }
 
-TEST_F(Browse, PagingOnFromTheLastRowNeitherSkipsNorRepeats) {
+TEST_F(DemoDataBrowse, PagingOnFromTheLastRowNeitherSkipsNorRepeats) {
   for (Key key : kAllKeys) {
     SCOPED_TRACE(keyInfo(key).label);
     for (bool backward : {false, true}) {
@@ -221,7 +221,7 @@ TEST_F(Browse, PagingOnFromTheLastRowNeitherSkipsNorRepeats) {
   }
 }
 
-TEST_F(Browse, KeysStreamInIndexOrderWithoutSorting) {
+TEST_F(DemoDataBrowse, KeysStreamInIndexOrderWithoutSorting) {
   for (Key key : kAllKeys) {
     SCOPED_TRACE(keyInfo(key).label);
     for (bool backward : {false, true}) {
@@ -239,7 +239,7 @@ TEST_F(Browse, KeysStreamInIndexOrderWithoutSorting) {
   }
 }
 
-TEST_F(Browse, FindGetsOneRecordByKey) {
+TEST_F(DemoDataBrowse, FindGetsOneRecordByKey) {
   RawDb raw(file());
   const auto o = db->find<Order>(Key::OrdInvoiceNumberKey, {int64_t{42}});
   ASSERT_TRUE(o);
@@ -255,7 +255,7 @@ TEST_F(Browse, FindGetsOneRecordByKey) {
   EXPECT_EQ(fl->name, "Florida");
 }
 
-TEST_F(Browse, MisusedBrowsesAreRefusedClearly) {
+TEST_F(DemoDataBrowse, MisusedBrowsesAreRefusedClearly) {
   using Kind = DataError::Kind;
   auto kindOf = [](auto&& f) {
     try {

@@ -21,7 +21,7 @@ using testing::order;
 using testing::RawDb;
 using Kind = DataError::Kind;
 
-class Store : public ::testing::Test {
+class DemoDataStore : public ::testing::Test {
  protected:
   void SetUp() override {
     db = Database::openFolder(dir.path());
@@ -56,14 +56,14 @@ DataError thrown(const std::function<void()>& action) {
   return DataError(Kind::Usage, "none");
 }
 
-TEST_F(Store, NewRecordsStartWithTheirDefaultValues) {
+TEST_F(DemoDataStore, NewRecordsStartWithTheirDefaultValues) {
   EXPECT_EQ(db->newCustomer().state, "FL");
   const Order o = db->newOrder();
   EXPECT_EQ(o.shipstate, "FL");
   EXPECT_EQ(o.orderdate, today());
 }
 
-TEST_F(Store, AutomaticNumbersFollowTheHighestInTheirKey) {
+TEST_F(DemoDataStore, AutomaticNumbersFollowTheHighestInTheirKey) {
   Customer a = customer(*db, "Adams"), b = customer(*db, "Baker");
   db->insert(a);
   db->insert(b);
@@ -105,7 +105,7 @@ TEST_F(Store, AutomaticNumbersFollowTheHighestInTheirKey) {
   EXPECT_EQ(p.productnumber, 3);
 }
 
-TEST_F(Store, UniqueKeysRefuseASecondRecordWithTheSameValue) {
+TEST_F(DemoDataStore, UniqueKeysRefuseASecondRecordWithTheSameValue) {
   Customer a = customer(*db, "Adams");
   db->insert(a);
   Order o = order(*db, a.custnumber);
@@ -182,7 +182,7 @@ TEST_F(Store, UniqueKeysRefuseASecondRecordWithTheSameValue) {
   EXPECT_EQ(std::string(e.what()), "Saving this record would create a duplicate entry in the key PRO:KeyProductSKU.");
 }
 
-TEST_F(Store, OptionalKeysLeaveOutBlankRecords) {
+TEST_F(DemoDataStore, OptionalKeysLeaveOutBlankRecords) {
   // Two blank SKUs do not collide: blank records are not in the unique key.
   Product p1, p2;
   p1.description = "Loose item";
@@ -208,7 +208,7 @@ TEST_F(Store, OptionalKeysLeaveOutBlankRecords) {
   EXPECT_EQ(positions<Customer>(Key::CusKeyCompany).size(), 2u);  // not optional
 }
 
-TEST_F(Store, FullNameKeyKeepsDuplicatesAndSortsWithoutCase) {
+TEST_F(DemoDataStore, FullNameKeyKeepsDuplicatesAndSortsWithoutCase) {
   const char* names[][2] = {{"smith", "Bob"}, {"Adams", "Zoe"}, {"SMITH", "Al"}, {"Smithers", "Ann"},
                             {"Smith", "Carl"}, {"Smith", "Carl"}};
   std::vector<Customer> added;
@@ -225,7 +225,7 @@ TEST_F(Store, FullNameKeyKeepsDuplicatesAndSortsWithoutCase) {
                                              "Smith,Carl#6", "Smithers,Ann#4"}));
 }
 
-TEST_F(Store, FieldRulesRefuseBadValuesWithTheirMessages) {
+TEST_F(DemoDataStore, FieldRulesRefuseBadValuesWithTheirMessages) {
   Customer a = customer(*db, "Adams");
   db->insert(a);
   Order o = order(*db, a.custnumber);
@@ -326,7 +326,7 @@ TEST_F(Store, FieldRulesRefuseBadValuesWithTheirMessages) {
   EXPECT_EQ(lower.state, "ga");
 }
 
-TEST_F(Store, ValuesMustFitTheirFields) {
+TEST_F(DemoDataStore, ValuesMustFitTheirFields) {
   struct Case {
     const char* name;
     const char* subject;
@@ -409,7 +409,7 @@ TEST_F(Store, ValuesMustFitTheirFields) {
             "999999999.99");
 }
 
-TEST_F(Store, RelationsRestrictOrCascadeAsDefined) {
+TEST_F(DemoDataStore, RelationsRestrictOrCascadeAsDefined) {
   Customer a = customer(*db, "Adams"), b = customer(*db, "Baker"), lonely = customer(*db, "Lonely");
   db->insert(a);
   db->insert(b);
@@ -488,7 +488,7 @@ TEST_F(Store, RelationsRestrictOrCascadeAsDefined) {
   EXPECT_TRUE(raw.rows("PRAGMA foreign_key_check").empty());
 }
 
-TEST_F(Store, ThreadsWithTheirOwnConnectionsNumberWithoutCollisions) {
+TEST_F(DemoDataStore, ThreadsWithTheirOwnConnectionsNumberWithoutCollisions) {
   // Each browse or form thread opens its own Database; their adds are
   // serialised by the file, so automatic numbers never repeat.
   constexpr int kThreads = 4, kEach = 50;
@@ -517,7 +517,7 @@ TEST_F(Store, ThreadsWithTheirOwnConnectionsNumberWithoutCollisions) {
   EXPECT_EQ(*all.rbegin(), kThreads * kEach);
 }
 
-TEST_F(Store, ChangingOrDeletingAVanishedRecordIsReported) {
+TEST_F(DemoDataStore, ChangingOrDeletingAVanishedRecordIsReported) {
   Customer a = customer(*db, "Adams");
   db->insert(a);
   db->remove(a);
@@ -525,7 +525,7 @@ TEST_F(Store, ChangingOrDeletingAVanishedRecordIsReported) {
   EXPECT_EQ(thrown([&] { db->remove(a); }).kind(), Kind::NotFound);
 }
 
-TEST_F(Store, TransactionsCommitAllOrNothing) {
+TEST_F(DemoDataStore, TransactionsCommitAllOrNothing) {
   {
     Database::Transaction t(*db);
     Customer a = customer(*db, "Adams"), b = customer(*db, "Baker");
@@ -549,7 +549,7 @@ TEST_F(Store, TransactionsCommitAllOrNothing) {
   EXPECT_EQ(rowsIn("Customers"), 2);
 }
 
-TEST_F(Store, OrderTotalsAreExactSumsOfTheLines) {
+TEST_F(DemoDataStore, OrderTotalsAreExactSumsOfTheLines) {
   Customer a = customer(*db, "Adams");
   db->insert(a);
   Order o = order(*db, a.custnumber);
@@ -572,7 +572,7 @@ TEST_F(Store, OrderTotalsAreExactSumsOfTheLines) {
   EXPECT_EQ(db->orderTotals(a.custnumber, 99).lines, 0);
 }
 
-TEST_F(Store, CompanyIsOneRecord) {
+TEST_F(DemoDataStore, CompanyIsOneRecord) {
   EXPECT_FALSE(db->company());
   db->setCompany({0, "Gulf Coast Supply", "1 Main St", "Orlando", "FL", "32801", "4075550100"});
   db->setCompany({0, "Gulf Coast Supply Co", "2 Main St", "Orlando", "FL", "32801", "4075550100"});
