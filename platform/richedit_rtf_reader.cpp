@@ -86,9 +86,7 @@ class RtfReader {
         default: textByte(c); break;
       }
     }
-    flush();
-    commitFontEntry();
-    doc_.setOpenAlignment(state_.alignment);
+    if (!done_) finish();  // a document cut short keeps what it said so far
   }
 
  private:
@@ -116,9 +114,19 @@ class RtfReader {
       return;
     }
     if (state_.destination == Destination::FontTable) commitFontEntry();
+    if (stack_.size() == 1) {  // the document's own group: its state is the last paragraph's
+      finish();
+      done_ = true;
+      return;
+    }
     state_ = stack_.back();
     stack_.pop_back();
-    if (stack_.empty()) done_ = true;  // the document's own group closed
+  }
+
+  void finish() {
+    flush();
+    commitFontEntry();
+    doc_.setOpenAlignment(state_.alignment);
   }
 
   // ---- text --------------------------------------------------------------
