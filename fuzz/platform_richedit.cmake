@@ -1,0 +1,1 @@
+pyra_add_fuzzer(fuzz_richedit SOURCES platform_richedit_fuzz.cpp LIBS pyragdi_static pyra_support)
