@@ -61,7 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (doc.formatCount() <= 3 && doc.size() <= 512 && (data[2] & 7) == 1) {
     HDC dc = CreateCompatibleDC(0);
     {
-      GdiMeasurer real(dc, doc, 96);
+      MeasureCache cache;
+      cache.reset(96);
+      GdiMeasurer real(dc, doc, cache);
       paginate(doc, box, real);
     }
     DeleteDC(dc);

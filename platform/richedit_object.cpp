@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "platform/codepage.h"
-#include "platform/richedit_gdi.h"
 #include "platform/richedit_rtf_reader.h"
 
 namespace pyra::gdi {
@@ -37,8 +36,7 @@ bool RichEditObject::setRtfOrText(std::span<const uint8_t> bytes) {
   if (!looksLikeRtf(bytes)) return setTextBytes(bytes, 1252);
   RichDocument loaded;
   readRtf(bytes, loaded);
-  std::lock_guard lock(mutex_);
-  doc_ = std::move(loaded);
+  replace(std::move(loaded));
   return true;
 }
 
@@ -46,9 +44,14 @@ bool RichEditObject::setText(std::u16string_view text) {
   if (text.size() > PYRA_RICHEDIT_MAX_INPUT) return false;
   RichDocument loaded;
   loaded.setPlainText(text, plainTextFormat());
-  std::lock_guard lock(mutex_);
-  doc_ = std::move(loaded);
+  replace(std::move(loaded));
   return true;
+}
+
+void RichEditObject::replace(RichDocument&& document) {
+  std::lock_guard lock(mutex_);
+  doc_ = std::move(document);
+  measured_.reset();
 }
 
 bool RichEditObject::setTextBytes(std::span<const uint8_t> bytes, unsigned code_page) {
@@ -122,7 +125,11 @@ LRESULT RichEditObject::limit() {
 }
 
 LRESULT RichEditObject::formatRange(bool render, const FORMATRANGE* range, const SinkFactory& make_sink) {
-  if (!range) return 0;  // layout is not cached between calls: nothing to drop
+  if (!range) {
+    std::lock_guard lock(mutex_);
+    measured_.reset();
+    return 0;
+  }
   FORMATRANGE fr;
   std::memcpy(&fr, range, sizeof fr);
   const HDC target = fr.hdcTarget ? fr.hdcTarget : fr.hdc;
@@ -135,7 +142,8 @@ LRESULT RichEditObject::formatRange(bool render, const FORMATRANGE* range, const
   const int tab_stop = std::max(1, toDeviceUnits(kDefaultTabTwips, dpi_x));
 
   std::lock_guard lock(mutex_);
-  GdiMeasurer measurer(target, doc_, dpi_y);
+  if (measured_.dpi_y != dpi_y) measured_.reset(dpi_y);
+  GdiMeasurer measurer(target, doc_, measured_);
   std::unique_ptr<RunSink> sink;
   if (render) {
     sink = make_sink ? make_sink(fr.hdc, doc_, dpi_x, dpi_y) : makeGdiRunSink(fr.hdc, doc_, dpi_x, dpi_y);

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/handle_table.h"
+#include "platform/richedit_gdi.h"
 #include "platform/richedit_document.h"
 #include "platform/richedit_layout.h"
 #include "pyra/gdi_richedit.h"
@@ -44,8 +45,12 @@ class RichEditObject : public GdiObject {
   RichDocument document();
 
  private:
+  void replace(RichDocument&& document);
+
   std::mutex mutex_;
   RichDocument doc_;
+  // The format cache that EM_FORMATRANGE with no range drops.
+  MeasureCache measured_;
   int64_t limit_ = 32767;
 };
 

@@ -1,0 +1,1 @@
+pyra_add_bench(bench_richedit SOURCES platform_richedit_bench.cpp LIBS pyragdi_static pyra_support)
