@@ -204,10 +204,31 @@ std::vector<HostileCase> hostileCases() {
   };
 }
 
+// Widths from the format alone, so that hostile documents are paginated
+// quickly and the same way every time.
+class FixedMeasurer : public RichMeasurer {
+ public:
+  explicit FixedMeasurer(const RichDocument& doc) : doc_(doc) {}
+  LineMetrics metrics(uint32_t format) override { return {doc_.format(format).half_points, 4}; }
+  int advance(uint32_t format, char16_t) override { return doc_.format(format).half_points / 2; }
+
+ private:
+  const RichDocument& doc_;
+};
+
 TEST(RichEditRtf, HostileInputIsReadSafely) {
   for (const HostileCase& c : hostileCases()) {
     SCOPED_TRACE(c.name);
     RichDocument doc = parse(c.rtf);
+    // Every page takes something, and the pages end at the end.
+    FixedMeasurer measurer(doc);
+    int64_t position = 0;
+    while (position < int64_t(doc.size())) {
+      LayoutResult r = layoutRange(doc, position, -1, LayoutBox{0, 0, 300, 200}, 48, measurer, nullptr);
+      ASSERT_GT(r.next, position);
+      position = r.next;
+    }
+    EXPECT_EQ(position, int64_t(doc.size()));
     if (c.text != u"*") {
       EXPECT_EQ(show(doc.text()), show(c.text));
     }
@@ -471,6 +492,26 @@ TEST_F(LayoutFixture, ProgressIsMadeWhenNothingFits) {
     ++calls;
   }
   EXPECT_EQ(position, 7);
+}
+
+TEST_F(LayoutFixture, NewTextDropsWhatWasMeasuredForTheOld) {
+  // Format 1 is 12 points in the first document and 24 in the second: a
+  // measurement kept across the load would give the second the wrong height.
+  const RECT box{0, 0, 1440 * 6, 1440 * 6};
+  load("{\\rtf1\\fs24 small}");
+  format(0, box);
+  ASSERT_EQ(sink_runs_.size(), 1u);
+  EXPECT_EQ(sink_runs_[0].baseline, fontMetrics(12).ascent);
+  load("{\\rtf1\\fs48 large}");
+  format(0, box);
+  ASSERT_EQ(sink_runs_.size(), 1u);
+  EXPECT_EQ(sink_runs_[0].baseline, fontMetrics(24).ascent);
+  EXPECT_EQ(sink_runs_[0].width, textWidth(u"large", 24));
+  // Dropping the cache changes nothing in the result.
+  EXPECT_EQ(edit_->formatRange(false, nullptr), 0);
+  format(0, box);
+  ASSERT_EQ(sink_runs_.size(), 1u);
+  EXPECT_EQ(sink_runs_[0].width, textWidth(u"large", 24));
 }
 
 TEST_F(LayoutFixture, BadRecordsFail) {
