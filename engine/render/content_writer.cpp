@@ -27,7 +27,7 @@ int matrixDecimals(double v, int base) {
   double m = std::fabs(v);
   if (m == 0 || m >= 1) return base;
   int lead = int(std::floor(std::log10(m)));
-  return std::clamp(6 - lead, base, kMaxDecimals);
+  return std::clamp(5 - lead, base, kMaxDecimals);
 }
 
 }  // namespace
@@ -486,7 +486,7 @@ void ContentWriter::paintNow(bool stroke, bool fill, bool clip) {
     }
   } else if (fill && d.brush.style == kBsHatched) {
     const size_t from = path_start_, to = buf_.size();
-    writeHatch(from, to);
+    writeHatch(from, to, stroke);
     if (stroke) buf_.writeText("S ");
   } else if (stroke && fill) {
     buf_.writeText(d.winding ? "b " : "b* ");
@@ -501,7 +501,7 @@ void ContentWriter::paintNow(bool stroke, bool fill, bool clip) {
   path_box_ = Box{};
 }
 
-void ContentWriter::writeHatch(size_t from, size_t to) {
+void ContentWriter::writeHatch(size_t from, size_t to, bool then_stroke) {
   const TPxDCState& d = dc_.current();
   // q in front of the path, so the clip and the hatch attributes end with Q.
   buf_.writeText("q ");
@@ -577,7 +577,7 @@ void ContentWriter::writeHatch(size_t from, size_t to) {
   }
   buf_.writeText("Q ");
   // The caller strokes the outline: it needs the path once more.
-  buf_.appendCopy(from, to);
+  if (then_stroke) buf_.appendCopy(from, to);
 }
 
 // ------------------------------------------------------------- segments

@@ -151,7 +151,7 @@ class ContentWriter {
   double pointScale();
   void paint(bool stroke, bool fill, bool clip = false);
   void paintNow(bool stroke, bool fill, bool clip);
-  void writeHatch(size_t path_from, size_t path_to);
+  void writeHatch(size_t path_from, size_t path_to, bool then_stroke);
   void writePageCover();
   void finishPendingPath();
   void writeMatrixValues(const double* v, int decimals);

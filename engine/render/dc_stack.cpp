@@ -91,6 +91,14 @@ int TPxDCStack::pop(int n) {
   }
   depth_ = entries_.empty() ? 0 : entries_.back().depth;
   y_up_ = current().y_up;
+  if (current().logical_res_x > 0 && current().logical_res_y > 0) {
+    res_x_ = current().logical_res_x;
+    res_y_ = current().logical_res_y;
+  } else if (current().map_mode == kMmText) {
+    res_x_ = base_res_x_;
+    res_y_ = base_res_y_;
+  }
+  resetScale();
   changed();
   return popped;
 }
@@ -193,6 +201,8 @@ int32_t TPxDCStack::setMapMode(int32_t mode) {
   if (per_inch) res_x_ = res_y_ = per_inch;
   y_up_ = mode >= kMmLoMetric && mode <= kMmTwips;
   s.y_up = y_up_;
+  s.logical_res_x = res_x_;
+  s.logical_res_y = res_y_;
   resetScale();
   changed();
   return old;
@@ -359,10 +369,8 @@ void TPxDCStack::compute() {
     const bool small = s.window_ext_x < 30001 && s.window_ext_y < 30001;
     precision_factor_ = ((small || (options_ & doKeepPrecision)) && !(options_ & doForcePrecision)) ? 1 : 4;
     double rx = 1.0, ry = 1.0;
-    if (s.window_ext_x != 0 && s.viewport_ext_x != 0 && s.window_ext_y != 0 && s.viewport_ext_y != 0) {
-      rx = double(s.window_ext_x) / s.viewport_ext_x;
-      ry = double(s.window_ext_y) / s.viewport_ext_y;
-    }
+    if (s.window_ext_x != 0 && s.viewport_ext_x != 0) rx = double(s.window_ext_x) / s.viewport_ext_x;
+    if (s.window_ext_y != 0 && s.viewport_ext_y != 0) ry = double(s.window_ext_y) / s.viewport_ext_y;
     if (s.map_mode == kMmIsotropic) {
       // Equal magnitudes, but each axis keeps its direction: a flipped
       // viewport must stay flipped.

@@ -71,6 +71,9 @@ struct TPxDCState {
   bool font_changed = false;
   bool world_set = false;
   bool y_up = false;
+  // Logical units per inch the map mode chose; kept per level so a restore
+  // brings back the scale of the mode it restores.
+  int32_t logical_res_x = 0, logical_res_y = 0;
 };
 
 struct TPxDCStackEntry {
