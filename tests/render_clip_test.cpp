@@ -23,7 +23,7 @@ PageSpec clipping() {
   return s;
 }
 
-TEST(Clip, IntersectRectLimitsDrawingUntilRestore) {
+TEST(RenderClip, IntersectRectLimitsDrawingUntilRestore) {
   auto d = draw([](ContentWriter& w) {
     blackFill(w);
     w.saveDC();
@@ -42,7 +42,7 @@ TEST(Clip, IntersectRectLimitsDrawingUntilRestore) {
   EXPECT_TRUE(d.raster.isDark(10, 10)) << "the clip must end with the restore";
 }
 
-TEST(Clip, ExcludeRectLeavesAHole) {
+TEST(RenderClip, ExcludeRectLeavesAHole) {
   for (int mode : {kMmText, kMmHiMetric}) {
     auto d = draw([&](ContentWriter& w) {
       blackFill(w);
@@ -62,7 +62,7 @@ TEST(Clip, ExcludeRectLeavesAHole) {
   }
 }
 
-TEST(Clip, RegionOfSeveralRectanglesInDeviceUnits) {
+TEST(RenderClip, RegionOfSeveralRectanglesInDeviceUnits) {
   PageSpec spec = clipping();
   auto d = draw([](ContentWriter& w) {
     blackFill(w);
@@ -84,7 +84,7 @@ TEST(Clip, RegionOfSeveralRectanglesInDeviceUnits) {
   EXPECT_TRUE(d.raster.isWhite(170, 170));
 }
 
-TEST(Clip, PathClipIntersectAndDifference) {
+TEST(RenderClip, PathClipIntersectAndDifference) {
   for (int mode : {kRgnAnd, kRgnDiff}) {
     for (bool winding : {false, true}) {
       auto d = draw([&](ContentWriter& w) {
@@ -108,7 +108,7 @@ TEST(Clip, PathClipIntersectAndDifference) {
   }
 }
 
-TEST(Clip, NestedClipsUnwindOneLevelAtATime) {
+TEST(RenderClip, NestedClipsUnwindOneLevelAtATime) {
   auto d = draw([](ContentWriter& w) {
     blackFill(w);
     w.saveDC();
@@ -130,7 +130,7 @@ TEST(Clip, NestedClipsUnwindOneLevelAtATime) {
   EXPECT_TRUE(d.raster.isDark(175, 10));
 }
 
-TEST(Clip, ClipPushedByTheCallerAroundSeveralRecords) {
+TEST(RenderClip, ClipPushedByTheCallerAroundSeveralRecords) {
   // The interpreter opens a clip level with pushState when its look-ahead
   // finds one, and closes it with popState.
   auto d = draw([](ContentWriter& w) {
@@ -151,7 +151,7 @@ TEST(Clip, ClipPushedByTheCallerAroundSeveralRecords) {
   EXPECT_EQ(pyra::rendertest::count(d.content, "W n"), 2);
 }
 
-TEST(Clip, WithoutTheOptionClipsAreIgnored) {
+TEST(RenderClip, WithoutTheOptionClipsAreIgnored) {
   auto d = draw([](ContentWriter& w) {
     blackFill(w);
     w.intersectClipRect({50, 50, 60, 60});
@@ -167,7 +167,7 @@ TEST(Clip, WithoutTheOptionClipsAreIgnored) {
   EXPECT_TRUE(d.raster.isDark(150, 150));
 }
 
-TEST(Clip, RegionInsideAnOpenPathGoesBeforeThePath) {
+TEST(RenderClip, RegionInsideAnOpenPathGoesBeforeThePath) {
   auto d = draw([](ContentWriter& w) {
     blackFill(w);
     w.beginPath();

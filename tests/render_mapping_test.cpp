@@ -166,9 +166,9 @@ std::vector<MapCase> cases() {
   };
 }
 
-class MappingTest : public ::testing::TestWithParam<MapCase> {};
+class RenderMappingTest : public ::testing::TestWithParam<MapCase> {};
 
-TEST_P(MappingTest, RectangleLandsWhereReaderDrawsIt) {
+TEST_P(RenderMappingTest, RectangleLandsWhereReaderDrawsIt) {
   const MapCase& c = GetParam();
   PageSpec spec;
   spec.width = spec.height = 300;
@@ -191,12 +191,12 @@ TEST_P(MappingTest, RectangleLandsWhereReaderDrawsIt) {
   expectRectAt(d.raster, c.x0, c.y0, c.x1, c.y1, c.name);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllModes, MappingTest, ::testing::ValuesIn(cases()),
+INSTANTIATE_TEST_SUITE_P(AllModes, RenderMappingTest, ::testing::ValuesIn(cases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Successive mapping changes exercise the translation-only, undo-and-apply
 // and reset branches; each rectangle must still land in its place.
-TEST(MappingSequence, EveryMatrixChangeKeepsEarlierAndLaterShapesInPlace) {
+TEST(RenderMappingSequence, EveryMatrixChangeKeepsEarlierAndLaterShapesInPlace) {
   for (TPxDeviceOptions opt : {TPxDeviceOptions(0), doResetMatrix}) {
     PageSpec spec;
     spec.width = spec.height = 300;
@@ -236,7 +236,7 @@ TEST(MappingSequence, EveryMatrixChangeKeepsEarlierAndLaterShapesInPlace) {
   }
 }
 
-TEST(MappingState, SaveRestoreBringsBackTheMapping) {
+TEST(RenderMappingState, SaveRestoreBringsBackTheMapping) {
   PageSpec spec;
   auto d = draw([](ContentWriter& w) {
     solidBlackNoPen(w);
@@ -253,7 +253,7 @@ TEST(MappingState, SaveRestoreBringsBackTheMapping) {
   expectRectAt(d.raster, 100, 100, 150, 150, "restored level");
 }
 
-TEST(MappingState, SpecValuesOfTheStack) {
+TEST(RenderMappingState, SpecValuesOfTheStack) {
   TPxDCStack s;
   s.setResolution(72, 72);
   s.setPageHeight(800);
@@ -287,7 +287,7 @@ TEST(MappingState, SpecValuesOfTheStack) {
   EXPECT_EQ(p.y, 100);
 }
 
-TEST(MappingState, TextAlignmentFlags) {
+TEST(RenderMappingState, TextAlignmentFlags) {
   EXPECT_EQ(textAlignFlags(0x01), kTaFlagUpdateCp);
   EXPECT_EQ(textAlignFlags(0x06), kTaFlagCenter);
   EXPECT_EQ(textAlignFlags(0x02), kTaFlagRight);

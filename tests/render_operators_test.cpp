@@ -21,7 +21,7 @@ std::string fixed(double v, int decimals) {
   return std::string(buf, formatFixed(buf, v, decimals));
 }
 
-TEST(NumberFormat, FixedDecimalsWithoutLocaleOrExponent) {
+TEST(RenderNumberFormat, FixedDecimalsWithoutLocaleOrExponent) {
   struct Row { double v; int dec; const char* want; };
   const Row rows[] = {
       {12.5, 3, "12.500"},   {0.0, 3, "0.000"},        {-0.0001, 3, "0.000"},
@@ -32,7 +32,7 @@ TEST(NumberFormat, FixedDecimalsWithoutLocaleOrExponent) {
   for (const Row& r : rows) EXPECT_EQ(fixed(r.v, r.dec), r.want) << r.v << " with " << r.dec;
 }
 
-TEST(NumberFormat, ColoursAndExactZeroOne) {
+TEST(RenderNumberFormat, ColoursAndExactZeroOne) {
   TPxPDFDeviceWorkBuffer b;
   b.writeColor(0, false);
   b.writeColor(0, true);
@@ -41,7 +41,7 @@ TEST(NumberFormat, ColoursAndExactZeroOne) {
   EXPECT_EQ(b.view(), " 0 g  0 G 1 1 1 rg 1 0.502 0 RG ");
 }
 
-TEST(NumberFormat, IntegersDividedUnderPrecisionFactor) {
+TEST(RenderNumberFormat, IntegersDividedUnderPrecisionFactor) {
   TPxPDFDeviceWorkBuffer b;
   b.setDivisor(4);
   b.writeCoord(10002);
@@ -51,7 +51,7 @@ TEST(NumberFormat, IntegersDividedUnderPrecisionFactor) {
   EXPECT_EQ(b.view(), "2500.5 -1.5 -6 ");
 }
 
-TEST(NumberFormat, BufferGrowsInOneBlock) {
+TEST(RenderNumberFormat, BufferGrowsInOneBlock) {
   TPxPDFDeviceWorkBuffer b;
   EXPECT_EQ(b.capacity(), 2000u);
   int reallocations = 0;
@@ -67,7 +67,7 @@ TEST(NumberFormat, BufferGrowsInOneBlock) {
   EXPECT_LT(b.capacity(), 2 * b.size() + 4096);
 }
 
-TEST(Operators, ColourWidthCapJoinWrittenOnceForRepeatedStrokes) {
+TEST(RenderOperators, ColourWidthCapJoinWrittenOnceForRepeatedStrokes) {
   auto d = draw([](ContentWriter& w) {
     w.dc().selectPen(penFromLogPen(0, 3, 0x0000FF));
     for (int i = 0; i < 5; ++i) {
@@ -84,7 +84,7 @@ TEST(Operators, ColourWidthCapJoinWrittenOnceForRepeatedStrokes) {
   EXPECT_TRUE(d.qpdf_ok) << d.qpdf_report;
 }
 
-TEST(Operators, TwoLineTosEachMoveLineAndStroke) {
+TEST(RenderOperators, TwoLineTosEachMoveLineAndStroke) {
   auto d = draw([](ContentWriter& w) {
     w.moveTo(10, 10);
     w.lineTo(50, 10);
@@ -93,7 +93,7 @@ TEST(Operators, TwoLineTosEachMoveLineAndStroke) {
   EXPECT_NE(d.content.find("10 -10 m 50 -10 l S 50 -10 m 50 -50 l S "), std::string::npos) << d.content;
 }
 
-TEST(Operators, WidthsAndColoursOfSpecialValues) {
+TEST(RenderOperators, WidthsAndColoursOfSpecialValues) {
   struct Row { int width; const char* want; };
   for (const Row& r : {Row{0, "0.000 w "}, Row{1, "0.500 w "}, Row{3, "3.000 w "}}) {
     auto d = draw([&](ContentWriter& w) {
@@ -106,7 +106,7 @@ TEST(Operators, WidthsAndColoursOfSpecialValues) {
   }
 }
 
-TEST(Operators, ChangedAttributesAreWrittenAgainOnlyWhenTheyChange) {
+TEST(RenderOperators, ChangedAttributesAreWrittenAgainOnlyWhenTheyChange) {
   auto d = draw([](ContentWriter& w) {
     BrushValues red{kBsSolid, 0x0000FF, 0};
     BrushValues blue{kBsSolid, 0xFF0000, 0};
@@ -122,7 +122,7 @@ TEST(Operators, ChangedAttributesAreWrittenAgainOnlyWhenTheyChange) {
   EXPECT_EQ(count(d.content, "0 0 1 rg"), 1) << d.content;
 }
 
-TEST(Operators, RestoreForgetsWhatTheLevelWrote) {
+TEST(RenderOperators, RestoreForgetsWhatTheLevelWrote) {
   auto d = draw([](ContentWriter& w) {
     w.dc().selectPen(penFromLogPen(0, 2, 0x00FF00));
     w.moveTo(0, 0);
@@ -142,7 +142,7 @@ TEST(Operators, RestoreForgetsWhatTheLevelWrote) {
   EXPECT_EQ(d.syntax_fault, "") << d.content;
 }
 
-TEST(Operators, DashPatterns) {
+TEST(RenderOperators, DashPatterns) {
   struct Row { uint32_t style; const char* want; };
   const Row rows[] = {{kPsDash, "[7.500 8.500] 0 d"},
                       {kPsDot, "[1 4.000] 0 d"},
@@ -165,7 +165,7 @@ TEST(Operators, DashPatterns) {
   }
 }
 
-TEST(Operators, SolidAfterDashResetsThePattern) {
+TEST(RenderOperators, SolidAfterDashResetsThePattern) {
   auto d = draw([](ContentWriter& w) {
     w.dc().selectPen(penFromLogPen(kPsDash, 1, 0));
     w.moveTo(0, 10);
@@ -177,7 +177,7 @@ TEST(Operators, SolidAfterDashResetsThePattern) {
   EXPECT_NE(d.content.find("[] 0 d"), std::string::npos) << d.content;
 }
 
-TEST(Operators, ScaleChangeUndoesAndApplies) {
+TEST(RenderOperators, ScaleChangeUndoesAndApplies) {
   auto d = draw([](ContentWriter& w) {
     w.rectangle(0, 0, 10, 10);
     w.dc().setMapMode(kMmAnisotropic);
@@ -191,7 +191,7 @@ TEST(Operators, ScaleChangeUndoesAndApplies) {
       << d.content;
 }
 
-TEST(Operators, PolygonInsideBracketReturnsToItsFirstPoint) {
+TEST(RenderOperators, PolygonInsideBracketReturnsToItsFirstPoint) {
   auto d = draw([](ContentWriter& w) {
     const Point pts[] = {{0, 0}, {10, 0}, {10, 10}};
     w.beginPath();
@@ -203,7 +203,7 @@ TEST(Operators, PolygonInsideBracketReturnsToItsFirstPoint) {
   EXPECT_EQ(d.syntax_fault, "") << d.content;
 }
 
-TEST(Operators, NestedBracketsUnwindOneLevelPerEndPath) {
+TEST(RenderOperators, NestedBracketsUnwindOneLevelPerEndPath) {
   ContentWriter w;
   w.beginPage(200, 200);
   w.startOutput();
@@ -218,7 +218,7 @@ TEST(Operators, NestedBracketsUnwindOneLevelPerEndPath) {
   EXPECT_EQ(pyra::rendertest::syntaxFault(std::string(w.endOutput())), "");
 }
 
-TEST(Operators, OutputLifeErrors) {
+TEST(RenderOperators, OutputLifeErrors) {
   ContentWriter w;
   EXPECT_THROW(w.endOutput(), std::logic_error);
   EXPECT_THROW(w.lineTo(1, 1), std::logic_error);
@@ -228,7 +228,7 @@ TEST(Operators, OutputLifeErrors) {
 }
 
 // Content streams must never follow the process locale.
-TEST(Operators, CommaDecimalLocaleChangesNothing) {
+TEST(RenderOperators, CommaDecimalLocaleChangesNothing) {
   const char* old = std::setlocale(LC_ALL, nullptr);
   std::string saved = old ? old : "C";
   const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE"};

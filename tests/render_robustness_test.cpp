@@ -235,9 +235,9 @@ std::vector<BadCase> cases() {
   };
 }
 
-class RobustnessTest : public ::testing::TestWithParam<BadCase> {};
+class RenderRobustnessTest : public ::testing::TestWithParam<BadCase> {};
 
-TEST_P(RobustnessTest, StreamStaysValid) {
+TEST_P(RenderRobustnessTest, StreamStaysValid) {
   const BadCase& c = GetParam();
   for (TPxDeviceOptions opt : {TPxDeviceOptions(doClipping), TPxDeviceOptions(doClipping | doResetMatrix | doForcePrecision)}) {
     PageSpec spec;
@@ -250,10 +250,10 @@ TEST_P(RobustnessTest, StreamStaysValid) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Degenerate, RobustnessTest, ::testing::ValuesIn(cases()),
+INSTANTIATE_TEST_SUITE_P(Degenerate, RenderRobustnessTest, ::testing::ValuesIn(cases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Robustness, SaveFloodIsCappedAndBalanced) {
+TEST(RenderRobustness, SaveFloodIsCappedAndBalanced) {
   auto d = draw([](ContentWriter& w) {
     for (int i = 0; i < 100000; ++i) w.saveDC();
     for (int i = 0; i < 99990; ++i) w.restoreDC();
@@ -264,7 +264,7 @@ TEST(Robustness, SaveFloodIsCappedAndBalanced) {
   EXPECT_EQ(d.syntax_fault, "");
 }
 
-TEST(Robustness, ShapesStillRenderAfterAWildTransformIsReplaced) {
+TEST(RenderRobustness, ShapesStillRenderAfterAWildTransformIsReplaced) {
   auto d = draw([](ContentWriter& w) {
     w.dc().selectPen(PenValues{0, kPsNull, 0, 0});
     w.dc().setWorldTransform(XForm{kNan, 0, 0, 1, 0, 0});

@@ -212,9 +212,9 @@ std::vector<ShapeCase> cases() {
   };
 }
 
-class ShapeTest : public ::testing::TestWithParam<ShapeCase> {};
+class RenderShapeTest : public ::testing::TestWithParam<ShapeCase> {};
 
-TEST_P(ShapeTest, PixelsMatch) {
+TEST_P(RenderShapeTest, PixelsMatch) {
   const ShapeCase& c = GetParam();
   auto d = draw(c.body);
   EXPECT_TRUE(d.qpdf_ok) << c.name << ": " << d.qpdf_report;
@@ -228,12 +228,12 @@ TEST_P(ShapeTest, PixelsMatch) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Shapes, ShapeTest, ::testing::ValuesIn(cases()),
+INSTANTIATE_TEST_SUITE_P(Shapes, RenderShapeTest, ::testing::ValuesIn(cases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A pentagram crosses itself: its centre is covered twice, so the even-odd
 // rule leaves it empty and the winding rule fills it.
-TEST(FillMode, SelfOverlappingStarShowsTheDifference) {
+TEST(RenderFillMode, SelfOverlappingStarShowsTheDifference) {
   std::vector<Point> star;
   for (int i = 0; i < 5; ++i) {
     double a = -M_PI / 2 + i * 4 * M_PI / 5;
@@ -254,7 +254,7 @@ TEST(FillMode, SelfOverlappingStarShowsTheDifference) {
   }
 }
 
-TEST(Pens, WidthIsInLogicalUnits) {
+TEST(RenderPens, WidthIsInLogicalUnits) {
   for (int width : {2, 10, 20}) {
     auto d = draw([&](ContentWriter& w) {
       pen(w, 0, width, 0);
@@ -268,7 +268,7 @@ TEST(Pens, WidthIsInLogicalUnits) {
   }
 }
 
-TEST(Pens, DashedLinesAlternateAndSolidDoesNot) {
+TEST(RenderPens, DashedLinesAlternateAndSolidDoesNot) {
   struct Row { uint32_t style; int min_runs, max_runs; };
   for (Row r : {Row{kPsSolid, 1, 1}, Row{kPsDash, 8, 20}, Row{kPsDot, 20, 60}, Row{kPsDashDot, 8, 30},
                 Row{kPsDashDotDot, 8, 40}}) {
@@ -283,7 +283,7 @@ TEST(Pens, DashedLinesAlternateAndSolidDoesNot) {
   }
 }
 
-TEST(Pens, CapsAndJoinsFollowTheExtendedPen) {
+TEST(RenderPens, CapsAndJoinsFollowTheExtendedPen) {
   struct Row { uint32_t style; const char* cap; const char* join; };
   for (Row r : {Row{0x10000 | 0x200 | 0x2000, "0 J", "0 j"}, Row{0x10000 | 0x100 | 0x1000, "2 J", "2 j"},
                 Row{0x10000, "1 J", "1 j"}}) {
@@ -300,7 +300,7 @@ TEST(Pens, CapsAndJoinsFollowTheExtendedPen) {
   }
 }
 
-TEST(Pens, CosmeticPenIsOneDevicePixelWhateverTheMapping) {
+TEST(RenderPens, CosmeticPenIsOneDevicePixelWhateverTheMapping) {
   auto d = draw([](ContentWriter& w) {
     w.dc().setMapMode(kMmAnisotropic);
     w.dc().setWindowExt(10, 10);
@@ -316,7 +316,7 @@ TEST(Pens, CosmeticPenIsOneDevicePixelWhateverTheMapping) {
 
 // Hatch lines follow their direction: a scan along the lines meets few
 // dark runs, a scan across them many.
-TEST(Brushes, HatchStylesRunTheirWay) {
+TEST(RenderBrushes, HatchStylesRunTheirWay) {
   struct Row { int32_t hatch; bool across_rows, across_cols, across_down_right, across_up_right; };
   const Row rows[] = {
       {kHsHorizontal, false, true, true, true},  {kHsVertical, true, false, true, true},
@@ -359,7 +359,7 @@ TEST(Brushes, HatchStylesRunTheirWay) {
   }
 }
 
-TEST(Brushes, HatchWithOutlineAndOpaqueBackground) {
+TEST(RenderBrushes, HatchWithOutlineAndOpaqueBackground) {
   auto d = draw([](ContentWriter& w) {
     pen(w, 0, 4, 0);
     brush(w, kBsHatched, kBlue, kHsHorizontal);

@@ -341,14 +341,15 @@ void ContentWriter::dashRule() {
   TPxPSState& p = psState();
   const PenValues& pen = dc_.current().pen;
   if (pen.style == kPsNull) return;
+  const uint8_t style = pen.style == kPsUserStyle ? kPsDot : pen.style;
+  const bool solid = style == kPsSolid || style == kPsInsideFrame;
+  if (solid && (p.last_dash == kPsSolid || p.last_dash == kPsInsideFrame)) return;
   const double s = pointScale();
   double w = pen.cosmetic ? 0.0 : pen.width == 0 ? 0.0 : pen.width == 1 ? 0.5 : double(pen.width);
   if (w < 1) w = s;
   // One pixel of a 96-dpi device, in logical units: dashes keep their look
   // whatever the mapping and wherever the window origin lies.
   const double u = 0.75 * s;
-  const uint8_t style = pen.style == kPsUserStyle ? kPsDot : pen.style;
-  const bool solid = style == kPsSolid || style == kPsInsideFrame;
   if (style == p.last_dash && (solid || (w == p.last_dash_w && u == p.last_dash_u))) return;
   const size_t mark = buf_.size();
   buf_.writeChar('[');

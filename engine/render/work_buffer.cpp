@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "engine/render/number_format.h"
 
 namespace pyra::render {
 
 TPxPDFDeviceWorkBuffer::TPxPDFDeviceWorkBuffer()
-    : data_(std::make_unique<char[]>(kInitialCapacity)), capacity_(kInitialCapacity) {}
+    : data_(static_cast<char*>(std::malloc(kInitialCapacity))), capacity_(kInitialCapacity) {
+  if (!data_) throw std::bad_alloc();
+}
 
 void TPxPDFDeviceWorkBuffer::resetBuffer() {
   size_ = 0;
@@ -32,9 +35,10 @@ void TPxPDFDeviceWorkBuffer::grow(size_t n) {
     if (grow_step_ < (size_t{1} << 40)) grow_step_ *= 2;
   }
   size_t new_capacity = size_ + n + 1;
-  auto block = std::make_unique<char[]>(new_capacity);
-  if (size_) std::memcpy(block.get(), data_.get(), size_);
-  data_ = std::move(block);
+  char* block = static_cast<char*>(std::realloc(data_.get(), new_capacity));
+  if (!block) throw std::bad_alloc();
+  (void)data_.release();
+  data_.reset(block);
   capacity_ = new_capacity;
 }
 
@@ -46,7 +50,7 @@ void TPxPDFDeviceWorkBuffer::writeText(std::string_view s) {
 
 void TPxPDFDeviceWorkBuffer::writeChar(char c) {
   room(1);
-  data_[size_++] = c;
+  data_.get()[size_++] = c;
 }
 
 void TPxPDFDeviceWorkBuffer::writeInt(int64_t v) {

@@ -4,6 +4,7 @@
 // reallocations and no allocation per operator.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -70,7 +71,12 @@ class TPxPDFDeviceWorkBuffer {
   void grow(size_t n);
   char* end() { return data_.get() + size_; }
 
-  std::unique_ptr<char[]> data_;
+  struct Free {
+    void operator()(char* p) const { std::free(p); }
+  };
+  // malloc'd so growth can use realloc: large blocks then move by remapping
+  // pages instead of copying the whole stream.
+  std::unique_ptr<char, Free> data_;
   size_t size_ = 0;
   size_t capacity_ = 0;
   size_t grow_step_ = kInitialGrowStep;
