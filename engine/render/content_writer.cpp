@@ -219,6 +219,14 @@ void ContentWriter::prepareGraphics() {
   if (!isOutputOpen()) throw std::logic_error("Output is not open!");
   closeText();
   if (mode_ == Mode::omIdle) mode_ = Mode::omGraphics;
+  finishPendingPath();
+  if (path_depth_ == 0 && hasPath()) {
+    // A path whose bracket closed but was never painted (an abandoned
+    // path): a new shape starts afresh, as a new bracket would.
+    buf_.writeText("n ");
+    path_start_ = kNoPath;
+    path_box_ = Box{};
+  }
   emitMatrix();
 }
 

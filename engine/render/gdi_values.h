@@ -5,13 +5,16 @@
 
 namespace pyra::render {
 
-struct Point {
+// Logical points and rectangles as the metafile records carry them; the
+// interpreter and the content writer share them.
+struct PointI {
   int32_t x = 0, y = 0;
 };
-
-struct Rect {
+struct RectI {
   int32_t left = 0, top = 0, right = 0, bottom = 0;
 };
+using Point = PointI;
+using Rect = RectI;
 
 // Mapping modes (SETMAPMODE).
 inline constexpr int32_t kMmText = 1;
