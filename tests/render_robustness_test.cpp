@@ -264,6 +264,16 @@ TEST(RenderRobustness, SaveFloodIsCappedAndBalanced) {
   EXPECT_EQ(d.syntax_fault, "");
 }
 
+TEST(RenderRobustness, HatchOfAHugeShapeCostsNoMoreThanThePage) {
+  auto d = draw([](ContentWriter& w) {
+    w.dc().selectBrush(BrushValues{kBsHatched, 0xFF, kHsDiagCross});
+    w.rectangle(kMin, kMin, kMax, kMax);
+  });
+  EXPECT_EQ(d.syntax_fault, "");
+  EXPECT_LT(d.content.size(), 40000u);
+  EXPECT_GE(pyra::rendertest::darkRuns(d.raster, 10, 100, 1, 0, 180), 10) << "hatch still covers the page";
+}
+
 TEST(RenderRobustness, ShapesStillRenderAfterAWildTransformIsReplaced) {
   auto d = draw([](ContentWriter& w) {
     w.dc().selectPen(PenValues{0, kPsNull, 0, 0});

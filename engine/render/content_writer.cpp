@@ -453,19 +453,28 @@ void ContentWriter::paint(bool stroke, bool fill, bool clip) {
   paintNow(stroke, fill, clip);
 }
 
-void ContentWriter::writePageCover() {
-  // A rectangle in the current user space that covers the whole page.
-  const float* m = psState().matrix;
+bool ContentWriter::pageBox(Box& out) const {
+  // The page in the current user space: the inverse of the matrix in force
+  // applied to the page's corners.
+  const float* m = ps_.back().matrix;
   const double det = double(m[0]) * m[3] - double(m[1]) * m[2];
+  if (!(det > 1e-12 || det < -1e-12)) return false;
+  Box b;
+  const double w = page_width_ > 0 ? page_width_ : 14400, h = page_height_ > 0 ? page_height_ : 14400;
+  for (double px : {0.0, w})
+    for (double py : {0.0, h}) {
+      const double qx = px - m[4], qy = py - m[5];
+      b.add((qx * m[3] - qy * m[2]) / det, (qy * m[0] - qx * m[1]) / det);
+    }
+  if (!std::isfinite(b.x0) || !std::isfinite(b.x1) || !std::isfinite(b.y0) || !std::isfinite(b.y1)) return false;
+  out = b;
+  return true;
+}
+
+void ContentWriter::writePageCover() {
   double x0 = -10000, y0 = -10000, x1 = 10000, y1 = 10000;
-  if (det > 1e-12 || det < -1e-12) {
-    Box b;
-    const double w = page_width_ > 0 ? page_width_ : 14400, h = page_height_ > 0 ? page_height_ : 14400;
-    for (double px : {0.0, w})
-      for (double py : {0.0, h}) {
-        const double qx = px - m[4], qy = py - m[5];
-        b.add((qx * m[3] - qy * m[2]) / det, (qy * m[0] - qx * m[1]) / det);
-      }
+  Box b;
+  if (pageBox(b)) {
     const double pad_x = (b.x1 - b.x0) * 0.01 + 1, pad_y = (b.y1 - b.y0) * 0.01 + 1;
     x0 = b.x0 - pad_x;
     y0 = b.y0 - pad_y;
@@ -518,7 +527,18 @@ void ContentWriter::writeHatch(size_t from, size_t to, bool then_stroke) {
   from += 2;
   to += 2;
   buf_.writeText(d.winding ? "W n " : "W* n ");
-  const Box b = path_box_;
+  Box b = path_box_;
+  Box page;
+  if (b.valid && pageBox(page)) {
+    // Lines off the page are never seen: hatch only where shape and page
+    // meet, so a huge shape costs no more than a page-sized one.
+    const double div = buf_.divisor() > 1 ? buf_.divisor() : 1;
+    b.x0 = std::max(b.x0, page.x0 * div - 1);
+    b.y0 = std::max(b.y0, page.y0 * div - 1);
+    b.x1 = std::min(b.x1, page.x1 * div + 1);
+    b.y1 = std::min(b.y1, page.y1 * div + 1);
+    if (b.x0 > b.x1 || b.y0 > b.y1) b.valid = false;
+  }
   if (b.valid) {
     const double s = pointScale();
     if (d.opaque_bk) {

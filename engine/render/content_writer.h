@@ -153,6 +153,7 @@ class ContentWriter {
   void paintNow(bool stroke, bool fill, bool clip);
   void writeHatch(size_t path_from, size_t path_to, bool then_stroke);
   void writePageCover();
+  bool pageBox(Box& out) const;
   void finishPendingPath();
   void writeMatrixValues(const double* v, int decimals);
   void pushFresh(bool copy);
