@@ -42,17 +42,61 @@ std::string iconvName(uint32_t cp) {
 }  // namespace
 
 CharsetDecoder::~CharsetDecoder() {
-  for (auto& [cp, d] : open_)
-    if (d != reinterpret_cast<void*>(-1)) iconv_close(static_cast<iconv_t>(d));
+  for (auto* table : {&open_, &open_encode_})
+    for (auto& [cp, d] : *table)
+      if (d != reinterpret_cast<void*>(-1)) iconv_close(static_cast<iconv_t>(d));
 }
 
-void* CharsetDecoder::descriptor(uint32_t cp) {
-  auto it = open_.find(cp);
-  if (it != open_.end()) return it->second;
-  iconv_t d = iconv_open("UTF-16LE", iconvName(cp).c_str());
-  if (d == reinterpret_cast<iconv_t>(-1) && cp != 1252) d = iconv_open("UTF-16LE", "CP1252");
-  open_.emplace(cp, reinterpret_cast<void*>(d));
+void* CharsetDecoder::descriptor(uint32_t cp, bool to_bytes) {
+  auto& table = to_bytes ? open_encode_ : open_;
+  auto it = table.find(cp);
+  if (it != table.end()) return it->second;
+  const std::string name = iconvName(cp);
+  iconv_t d = to_bytes ? iconv_open(name.c_str(), "UTF-16LE") : iconv_open("UTF-16LE", name.c_str());
+  if (d == reinterpret_cast<iconv_t>(-1) && cp != 1252)
+    d = to_bytes ? iconv_open("CP1252", "UTF-16LE") : iconv_open("UTF-16LE", "CP1252");
+  table.emplace(cp, reinterpret_cast<void*>(d));
   return reinterpret_cast<void*>(d);
+}
+
+std::string CharsetDecoder::encode(std::u16string_view text, uint8_t charset, std::vector<uint8_t>* per_unit) {
+  std::string out;
+  if (per_unit) per_unit->clear();
+  const uint32_t cp = codePageOfCharset(charset);
+  void* d = cp == 0 ? reinterpret_cast<void*>(-1) : descriptor(cp, true);
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t u = text[i];
+    if (cp == 0 || d == reinterpret_cast<void*>(-1)) {
+      // Symbol fonts: U+F0xx and U+00xx both mean byte xx.
+      const bool byte = u < 0x100 || (cp == 0 && u >= 0xF000 && u <= 0xF0FF);
+      out.push_back(byte ? char(u & 0xFF) : '?');
+      if (per_unit) per_unit->push_back(1);
+      continue;
+    }
+    const bool pair = u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                      text[i + 1] <= 0xDFFF;
+    char16_t in_units[2] = {u, pair ? text[i + 1] : u'\0'};
+    char* in = reinterpret_cast<char*>(in_units);
+    size_t in_left = pair ? 4 : 2;
+    char buf[8];
+    char* outp = buf;
+    size_t out_left = sizeof buf;
+    iconv_t cd = static_cast<iconv_t>(d);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    const size_t rc = iconv(cd, &in, &in_left, &outp, &out_left);
+    size_t n = sizeof buf - out_left;
+    if (rc == size_t(-1) || n == 0) {
+      buf[0] = '?';
+      n = 1;
+    }
+    out.append(buf, n);
+    if (per_unit) {
+      per_unit->push_back(uint8_t(n));
+      if (pair) per_unit->push_back(0);
+    }
+    if (pair) ++i;
+  }
+  return out;
 }
 
 std::u16string CharsetDecoder::decode(std::span<const uint8_t> text, uint8_t charset,
@@ -67,7 +111,7 @@ std::u16string CharsetDecoder::decode(std::span<const uint8_t> text, uint8_t cha
     }
     return out;
   }
-  void* d = descriptor(cp);
+  void* d = descriptor(cp, false);
   if (d == reinterpret_cast<void*>(-1)) {
     for (uint8_t b : text) {
       out.push_back(b < 0x80 ? char16_t(b) : u'\uFFFD');

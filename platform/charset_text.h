@@ -28,10 +28,15 @@ class CharsetDecoder {
   // character. Undecodable bytes become U+FFFD.
   std::u16string decode(std::span<const uint8_t> text, uint8_t charset,
                         std::vector<uint8_t>* bytes_per_unit = nullptr);
+  // The other way, for WMF text records; a unit the code page cannot hold
+  // becomes '?'. bytes_per_unit as above (0 for a unit merged into the
+  // previous one, the low half of a surrogate pair).
+  std::string encode(std::u16string_view text, uint8_t charset, std::vector<uint8_t>* bytes_per_unit = nullptr);
 
  private:
-  void* descriptor(uint32_t code_page);
+  void* descriptor(uint32_t code_page, bool to_bytes);
   std::map<uint32_t, void*> open_;
+  std::map<uint32_t, void*> open_encode_;
 };
 
 }  // namespace pyra::gdi
