@@ -99,6 +99,28 @@ std::string CharsetDecoder::encode(std::u16string_view text, uint8_t charset, st
   return out;
 }
 
+const std::array<char16_t, 256>* CharsetDecoder::singleByteTable(uint32_t cp) {
+  if (cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 1361) return nullptr;
+  auto it = tables_.find(cp);
+  if (it != tables_.end()) return &it->second;
+  std::array<char16_t, 256> table;
+  void* d = descriptor(cp, false);
+  for (int b = 0; b < 256; ++b) {
+    table[size_t(b)] = b < 0x80 ? char16_t(b) : u'\uFFFD';
+    if (d == reinterpret_cast<void*>(-1)) continue;
+    iconv_t cd = static_cast<iconv_t>(d);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char in_byte = char(b);
+    char* in = &in_byte;
+    size_t in_left = 1;
+    char16_t unit[2];
+    char* outp = reinterpret_cast<char*>(unit);
+    size_t out_left = sizeof unit;
+    if (iconv(cd, &in, &in_left, &outp, &out_left) != size_t(-1) && out_left == 2) table[size_t(b)] = unit[0];
+  }
+  return &tables_.emplace(cp, table).first->second;
+}
+
 std::u16string CharsetDecoder::decode(std::span<const uint8_t> text, uint8_t charset,
                                       std::vector<uint8_t>* per_unit) {
   std::u16string out;
@@ -107,6 +129,13 @@ std::u16string CharsetDecoder::decode(std::span<const uint8_t> text, uint8_t cha
   if (cp == 0) {
     for (uint8_t b : text) {
       out.push_back(char16_t(0xF000 + b));
+      if (per_unit) per_unit->push_back(1);
+    }
+    return out;
+  }
+  if (const auto* table = singleByteTable(cp)) {
+    for (uint8_t b : text) {
+      out.push_back((*table)[b]);
       if (per_unit) per_unit->push_back(1);
     }
     return out;

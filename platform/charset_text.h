@@ -4,6 +4,7 @@
 // descriptor per code page for the life of the decoder; not shared between
 // threads.
 #include <cstdint>
+#include <array>
 #include <map>
 #include <span>
 #include <string>
@@ -37,6 +38,9 @@ class CharsetDecoder {
   void* descriptor(uint32_t code_page, bool to_bytes);
   std::map<uint32_t, void*> open_;
   std::map<uint32_t, void*> open_encode_;
+  // Single-byte code pages decode through a table built once.
+  const std::array<char16_t, 256>* singleByteTable(uint32_t code_page);
+  std::map<uint32_t, std::array<char16_t, 256>> tables_;
 };
 
 }  // namespace pyra::gdi

@@ -9,10 +9,8 @@ namespace pyra::gdi {
 
 namespace {
 void put32(std::vector<uint8_t>& v, uint32_t x) {
-  v.push_back(uint8_t(x));
-  v.push_back(uint8_t(x >> 8));
-  v.push_back(uint8_t(x >> 16));
-  v.push_back(uint8_t(x >> 24));
+  const uint8_t b[4] = {uint8_t(x), uint8_t(x >> 8), uint8_t(x >> 16), uint8_t(x >> 24)};
+  v.insert(v.end(), b, b + 4);
 }
 void set32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
   v[at] = uint8_t(x);

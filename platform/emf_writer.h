@@ -44,6 +44,7 @@ class EmfWriter {
   // A record of 32-bit parameters.
   void simple(uint32_t type, std::initializer_list<int32_t> params);
 
+  void reserve(size_t bytes) { body_.reserve(bytes); }
   uint32_t records() const { return records_; }
   size_t bodySize() const { return body_.size(); }
 

@@ -197,6 +197,8 @@ void Converter::setupMapping() {
 }
 
 std::vector<uint8_t> Converter::run() {
+  // EMF records are about twice the size of their WMF originals.
+  w_.reserve(std::min<size_t>(reader_.metafile().size() * 2 + 256, size_t(64) << 20));
   setupMapping();
   WmfRecordView rec;
   while (reader_.next(rec)) {
