@@ -68,6 +68,7 @@ void EmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
   } else {
     auto it = indexes_.find(handle);
     if (it == indexes_.end()) {
+      releaseDeadObjects();
       uint32_t index;
       if (!free_indexes_.empty()) {
         index = *free_indexes_.begin();
@@ -134,6 +135,17 @@ void EmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
     case ObjectKind::Font: attrs_.font = handle; break;
     default: break;
   }
+}
+
+void EmfRecorder::releaseDeadObjects() {
+  // DeleteObject does not tell every recording DC, so objects whose handle
+  // has died are deleted from the metafile here, before a new object takes
+  // an index: the handle table stays as small as the drawing needs.
+  std::vector<uint32_t> dead;
+  for (const auto& [handle, index] : indexes_)
+    if (!HandleTable::instance().find(handle)) dead.push_back(handle);
+  std::sort(dead.begin(), dead.end());  // records in a reproducible order
+  for (uint32_t h : dead) objectDeleted(h);
 }
 
 void EmfRecorder::objectDeleted(HGDIOBJ handle) {

@@ -45,6 +45,7 @@ class EmfRecorder : public MetafileRecorder {
   IntPoint toDevice(double x, double y) const;
   RECTL deviceBounds(std::span<const IntPoint> pts) const;
   void addBounds(const RECTL& r);
+  void releaseDeadObjects();
   void selectIndex(uint32_t index) { simple(kSelect, {int32_t(index)}); }
   static constexpr uint32_t kSelect = 37;
 

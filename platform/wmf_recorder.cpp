@@ -52,6 +52,7 @@ void WmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
   }
   auto it = slots_.find(handle);
   if (it == slots_.end()) {
+    releaseDeadObjects();
     const int slot = takeSlot();
     if (slot < 0) return;
     switch (object.kind()) {
@@ -107,6 +108,16 @@ void WmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
   }
   if (object.kind() == ObjectKind::Pen) attrs_.pen = handle;
   if (object.kind() == ObjectKind::Brush) attrs_.brush = handle;
+}
+
+void WmfRecorder::releaseDeadObjects() {
+  // As in the EMF recorder: objects whose handle died leave the table
+  // before a new one is created, so the lowest free slot is reused.
+  std::vector<uint32_t> dead;
+  for (const auto& [handle, slot] : slots_)
+    if (!HandleTable::instance().find(handle)) dead.push_back(handle);
+  std::sort(dead.begin(), dead.end());
+  for (uint32_t h : dead) objectDeleted(h);
 }
 
 void WmfRecorder::objectDeleted(HGDIOBJ handle) {

@@ -33,6 +33,7 @@ class WmfRecorder : public MetafileRecorder {
 
  private:
   int takeSlot();
+  void releaseDeadObjects();
   void createRegion(const RECTL& r);
   WmfWriter w_;
   std::unordered_map<uint32_t, uint16_t> slots_;
