@@ -212,8 +212,9 @@ bool WmfRecorder::poly(uint32_t type, std::span<const IntPoint> points) {
       break;
     default: return false;
   }
-  // A WMF point count is 16-bit: long runs go out in pieces that share
-  // their end points.
+  // A WMF point count is 16-bit: long polylines go out in pieces that share
+  // their end points; a polygon cannot be split.
+  if (fn == mf::kMetaPolygon && pts.size() > 0x7FF0) return false;
   for (size_t at = 0; at < pts.size() || at == 0;) {
     const size_t n = std::min<size_t>(pts.size() - at, 0x7FF0);
     w_.begin(fn);
