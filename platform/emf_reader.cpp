@@ -191,7 +191,7 @@ void checkEmfRecord(const EmfRecordView& r) {
   }
 }
 
-EmfReader::EmfReader(std::span<const uint8_t> data) {
+EmfReader::EmfReader(std::span<const uint8_t> data, bool check_records) : check_records_(check_records) {
   if (data.size() < mf::kEmfHeaderBaseSize) throw MetafileError("This is not an enhanced metafile");
   try {
     ByteReader r(data);
@@ -262,15 +262,15 @@ bool EmfReader::next(EmfRecordView& rec) {
   }
   rec.bytes = data_.subspan(pos_, size);
   if (rec.type == mf::kEmrHeader) fail(rec, "a second header record");
-  checkEmfRecord(rec);
+  if (check_records_) checkEmfRecord(rec);
   pos_ += size;
   ++index_;
   if (rec.type == mf::kEmrEof) done_ = true;
   return true;
 }
 
-EmfHeader EmfReader::validate(std::span<const uint8_t> data) {
-  EmfReader reader(data);
+EmfHeader EmfReader::validate(std::span<const uint8_t> data, bool check_records) {
+  EmfReader reader(data, check_records);
   EmfRecordView rec;
   uint32_t last_type = 0;
   while (reader.next(rec)) last_type = rec.type;

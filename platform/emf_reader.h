@@ -47,7 +47,10 @@ class EmfReader {
   // Throws MetafileError when the header is not that of an enhanced
   // metafile or disagrees with the bytes present. Bytes past the header's
   // nBytes are ignored (file systems and some writers pad).
-  explicit EmfReader(std::span<const uint8_t> data);
+  // With check_records false only the framing of each record is checked
+  // (size, alignment, bounds): what a loader needs so that one record with
+  // lying counts costs that record, not the page.
+  explicit EmfReader(std::span<const uint8_t> data, bool check_records = true);
 
   const EmfHeader& header() const { return header_; }
   // The metafile's own bytes (nBytes long).
@@ -59,7 +62,7 @@ class EmfReader {
 
   // Reads every record: the EOF record must be the last one in nBytes and
   // the number of records must match nRecords.
-  static EmfHeader validate(std::span<const uint8_t> data);
+  static EmfHeader validate(std::span<const uint8_t> data, bool check_records = true);
 
  private:
   std::span<const uint8_t> data_;
@@ -67,6 +70,7 @@ class EmfReader {
   size_t pos_ = 0;
   uint32_t index_ = 0;
   bool done_ = false;
+  bool check_records_ = true;
 };
 
 // Checks the counts, offsets and sizes inside one record against its size.

@@ -21,7 +21,9 @@ static_assert(sizeof(METAHEADER) == 18);
 static_assert(sizeof(PLACEABLEMETAHEADER) == 22);
 
 HENHMETAFILE registerEnhMetafile(std::vector<uint8_t> bytes) {
-  const EmfHeader h = EmfReader::validate(bytes);
+  // Framing only: a record whose counts lie is the player's to skip, as
+  // the page around it is still good.
+  const EmfHeader h = EmfReader::validate(bytes, false);
   bytes.resize(h.bytes);  // padding past nBytes is not part of the metafile
   return HandleTable::instance().insert(std::make_shared<EnhMetafileObject>(std::move(bytes)));
 }
@@ -130,7 +132,7 @@ BOOL EnumEnhMetaFile(HDC hdc, HENHMETAFILE emf, ENHMFENUMPROC proc, void* data, 
   auto m = guard(std::shared_ptr<EnhMetafileObject>(), [&] { return findEmf(emf); });
   if (!m || !proc) return FALSE;
   try {
-    EmfReader reader(m->bytes());
+    EmfReader reader(m->bytes(), false);
     const int handles = reader.header().handles;
     // Records are handed out aligned to 4 bytes as they are in the buffer.
     const auto* base = m->bytes().data();

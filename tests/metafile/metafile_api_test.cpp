@@ -7,6 +7,7 @@
 #include "metafile/metafile_test_util.h"
 #include "platform/emf_record_emit.h"
 #include "platform/emf_writer.h"
+#include "platform/metafile_error.h"
 #include "platform/wmf_writer.h"
 #include "pyra/gdi_metafile.h"
 #include "testkit/testkit.h"
@@ -102,6 +103,25 @@ TEST(MetafileApi, BadInputGivesNullHandles) {
   // Every prefix of a valid EMF is refused, never read past.
   const auto emf = smallEmf();
   for (size_t n = 1; n < emf.size(); ++n) EXPECT_EQ(SetEnhMetaFileBits(UINT(n), emf.data()), 0u) << n;
+}
+
+// A record whose counts lie (framing intact) is the player's to skip: the
+// metafile still loads and every record is handed out; the reader with
+// record checks names the damage.
+TEST(MetafileApi, OneDamagedRecordDoesNotLoseThePage) {
+  EmfWriter w;
+  const IntPoint pts[] = {{0, 0}, {5, 5}};
+  emitPoly(w, mf::kEmrPolyline, {0, 0, 5, 5}, pts);
+  w.simple(mf::kEmrRectangle, {1, 2, 3, 4});
+  auto bytes = w.finish({});
+  put32(bytes, mf::kEmfHeaderSize + 24, 1000);  // 1000 points in a record of 2
+  EXPECT_THROW(EmfReader::validate(bytes), MetafileError);
+  HENHMETAFILE h = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+  ASSERT_NE(h, 0u);
+  std::vector<uint32_t> types;
+  EXPECT_TRUE(EnumEnhMetaFile(0, h, collect, &types, nullptr));
+  EXPECT_EQ(types, (std::vector<uint32_t>{1, mf::kEmrPolyline16, mf::kEmrRectangle, mf::kEmrEof}));
+  DeleteEnhMetaFile(h);
 }
 
 TEST(MetafileApi, PlaceableFilesLoadWriteAndConvert) {
