@@ -172,8 +172,8 @@ void Converter::setupMapping() {
   frame_ = {0, 0, LONG(std::lround(fw)), LONG(std::lround(fh))};
   vex_ = std::max(1.0, std::round(fw * o_.dpi_x / 2540.0));
   vey_ = std::max(1.0, std::round(fh * o_.dpi_y / 2540.0));
-  // Flip the viewport when the window runs the other way, so the picture
-  // comes out upright whatever sign the WMF's extents have.
+  // A negative window extent (y up) against the positive viewport flips
+  // the axis, which is what such a WMF means.
   wox_ = org_x;
   woy_ = org_y;
   wex_ = ext_x;
@@ -324,11 +324,7 @@ void Converter::record(const WmfRecordView& rec) {
     }
     case kMetaRectangle: case kMetaEllipse: {
       const int32_t b = word(), r = word(), t = word(), l = word();
-      const RECTL db = devRect(l, t, r, b);
-      w_.begin(rec.function == kMetaRectangle ? kEmrRectangle : kEmrEllipse);
-      w_.rect({l, t, r, b});
-      w_.end();
-      (void)db;
+      w_.simple(rec.function == kMetaRectangle ? kEmrRectangle : kEmrEllipse, {l, t, r, b});
       break;
     }
     case kMetaRoundRect: {
