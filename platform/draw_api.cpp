@@ -195,6 +195,18 @@ INT clipRect(HDC hdc, uint32_t type, INT l, INT t, INT r, INT b) {
   });
 }
 
+// Puts a saved selection back into a DC slot, keeping the selection counts
+// that DeleteObject relies on. An object deleted since the save leaves the
+// slot at its default.
+void restoreSlot(HGDIOBJ& slot, HGDIOBJ value) {
+  if (slot == value) return;
+  auto& table = HandleTable::instance();
+  auto next = value ? table.find(value) : nullptr;
+  if (next) next->addSelection();
+  if (auto old = slot ? table.find(slot) : nullptr) old->removeSelection();
+  slot = next ? value : 0;
+}
+
 BOOL arcRecord(HDC hdc, uint32_t type, INT l, INT t, INT r, INT b, INT xs, INT ys, INT xe, INT ye) {
   return simpleRecord(hdc, type, {l, t, r, b, xs, ys, xe, ye});
 }
@@ -317,9 +329,9 @@ BOOL RestoreDC(HDC hdc, INT saved) {
     if (!r.restore(saved)) return FALSE;
     r.simple(mf::kEmrRestoreDc, {saved});
     // The selections come back with the level, as on playback.
-    dc.pen = r.attrs().pen;
-    dc.brush = r.attrs().brush;
-    dc.font = r.attrs().font;
+    restoreSlot(dc.pen, r.attrs().pen);
+    restoreSlot(dc.brush, r.attrs().brush);
+    restoreSlot(dc.font, r.attrs().font);
     return TRUE;
   });
 }

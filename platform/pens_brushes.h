@@ -21,7 +21,7 @@ class PenObject : public GdiObject {
   std::vector<uint32_t> user_styles;  // PS_USERSTYLE dash lengths
   bool extended = false;              // made by ExtCreatePen
   int stock_index = -1;               // GetStockObject number, or -1
-  int describeA(int size, void* out) const;
+  int describeA(int size, void* out) const override;
 };
 
 class BrushObject : public GdiObject {
@@ -31,7 +31,7 @@ class BrushObject : public GdiObject {
   COLORREF color = 0;
   uint32_t hatch = 0;
   int stock_index = -1;
-  int describeA(int size, void* out) const;
+  int describeA(int size, void* out) const override;
 };
 
 class RegionObject : public GdiObject {

@@ -12,7 +12,7 @@ if(PYRA_LIBEMF)
 endif()
 
 pyra_add_test(metafile_api_test
-  SOURCES metafile/metafile_api_test.cpp metafile/recording_dc_test.cpp
+  SOURCES metafile/metafile_api_test.cpp metafile/recording_dc_test.cpp metafile/recording_objects_test.cpp
   LIBS pyragdi pyragdi_metafile)
 if(PYRA_LIBEMF)
   add_dependencies(metafile_api_test metafile_libemf_writer)

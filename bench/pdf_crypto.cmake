@@ -1,0 +1,1 @@
+pyra_add_bench(bench_pdf_crypto SOURCES pdf_crypto_bench.cpp LIBS pyra_pdf_crypto)

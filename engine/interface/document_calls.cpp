@@ -1,0 +1,108 @@
+#include "engine/interface/document_calls.h"
+
+namespace pyra::interface {
+
+int32_t beginDocument(PyraEnvironment& e, const std::string& file_name, bool to_stream) {
+  pdf::TPxPDFDevice& d = *e.device;
+  e.refreshDeviceCallbacks();
+  if (to_stream && e.on_stream_write) {
+    e.event_stream = std::make_unique<TPxEventStream>(e.identifier, e.on_stream_write);
+  } else {
+    e.event_stream.reset();
+  }
+  d.setExternalOutput(nullptr);
+  if (to_stream) {
+    if (!e.on_stream_write) {
+      e.reportErrorData(kErrNoStreamWrite, "OnStreamWrite was not specified!", 0);
+      return 0;
+    }
+    e.event_stream->reset();
+    d.setFileName("");
+    d.setExternalOutput(e.event_stream.get());
+    if (e.on_stream_open) e.on_stream_open(e.identifier, 0, file_name.c_str(), int32_t(file_name.size()));
+  } else {
+    d.setFileName(file_name);
+  }
+  e.reportMessage(PYRA_MSG_OPENING, file_name, int32_t(file_name.size()));
+  d.setInterfaceReportsOpenFailure(true);
+  e.page_counter = 0;
+  // A new document abandons an unfinished one.
+  e.state = kNoDocument;
+  bool opened = false;
+  try {
+    opened = d.beginDocument(e.default_width, e.default_height, e.xres, 0);
+  } catch (...) {
+    // The output opened but its header could not be written: this document
+    // would be damaged from its first byte, so it does not count as begun.
+    d.setInterfaceReportsOpenFailure(false);
+    d.setExternalOutput(nullptr);
+    throw;
+  }
+  if (!opened) {
+    d.setExternalOutput(nullptr);
+    e.reportError(kErrCannotOpenFile, file_name);
+    return 0;
+  }
+  d.setInterfaceReportsOpenFailure(false);
+  e.state = kDocumentBegun;
+  e.reportMessage(PYRA_MSG_BEGUN, file_name, int32_t(file_name.size()));
+  return 1;
+}
+
+void endDocument(PyraEnvironment& e) {
+  if (e.state == kNoDocument) return;
+  pdf::TPxPDFDevice& d = *e.device;
+  const std::string name = d.fileName();
+  e.reportMessage(PYRA_MSG_ENDING, name, int32_t(name.size()));
+  e.state = kNoDocument;
+  // The stream is closed and the host told so even when writing the end of
+  // the document failed; the failure itself still reaches the host.
+  struct StreamCloser {
+    PyraEnvironment& e;
+    const std::string& name;
+    ~StreamCloser() {
+      pdf::TPxPDFDevice& d = *e.device;
+      if (d.hasOutputStream()) {
+        if (e.on_stream_close) e.on_stream_close(e.identifier, 0, name.c_str(), int32_t(name.size()));
+        d.closeOutput();
+      }
+      d.setExternalOutput(nullptr);
+    }
+  } closer{e, name};
+  d.endDocument();
+  e.reportMessage(PYRA_MSG_FINISHED, name, int32_t(name.size()));
+}
+
+void endPage(PyraEnvironment& e) {
+  if (!e.requirePage()) return;
+  if (e.state == kWatermark) {
+    // Watermark recording ends like a page; forms come with the drawing
+    // calls.
+    e.state = kDocumentBegun;
+    return;
+  }
+  e.reportMessage(PYRA_MSG_PAGE_ENDING, std::to_string(e.page_counter), e.page_counter);
+  e.state = kDocumentBegun;
+  e.device->endPage();
+}
+
+void endOpenPage(PyraEnvironment& e) {
+  if (e.state == kPageOpen || e.state == kWatermark) endPage(e);
+}
+
+void startPage(PyraEnvironment& e, int32_t width, int32_t height, int32_t rotation) {
+  if (!e.requireDocument()) return;
+  endOpenPage(e);
+  e.device->setThumbnails(e.thumbnails, e.monochrome_thumbnails);
+  e.device->startPage(width, height, e.xres, e.yres, rotation);
+  // A zero size keeps the previous page's size, as the device does.
+  if (width > 0) e.page_width = width;
+  else if (e.page_width <= 0) e.page_width = e.default_width;
+  if (height > 0) e.page_height = height;
+  else if (e.page_height <= 0) e.page_height = e.default_height;
+  e.state = kPageOpen;
+  ++e.page_counter;
+  e.reportMessage(PYRA_MSG_PAGE_STARTED, std::to_string(e.page_counter), e.page_counter);
+}
+
+}  // namespace pyra::interface

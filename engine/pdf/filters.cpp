@@ -1,0 +1,103 @@
+#include "engine/pdf/filters.h"
+
+#include <zlib.h>
+
+#include "engine/pdf/error.h"
+
+namespace pyra::pdf {
+
+std::vector<uint8_t> flateEncode(std::span<const uint8_t> data, int level) {
+  uLongf bound = compressBound(static_cast<uLong>(data.size()));
+  std::vector<uint8_t> out(bound);
+  int rc = compress2(out.data(), &bound, data.data(), static_cast<uLong>(data.size()), level);
+  if (rc != Z_OK) throw Error("Flate compression failed (" + std::to_string(rc) + ")");
+  out.resize(bound);
+  return out;
+}
+
+std::vector<uint8_t> runLengthEncode(std::span<const uint8_t> data) {
+  std::vector<uint8_t> out;
+  out.reserve(data.size() + data.size() / 128 + 2);
+  size_t i = 0;
+  const size_t n = data.size();
+  while (i < n) {
+    if (i + 1 < n && data[i] == data[i + 1]) {
+      size_t run = 2;
+      while (i + run < n && run < 127 && data[i + run] == data[i]) ++run;
+      out.push_back(static_cast<uint8_t>(257 - run));
+      out.push_back(data[i]);
+      i += run;
+    } else {
+      size_t start = i;
+      size_t len = 0;
+      while (i < n && len < 128 && !(i + 1 < n && data[i] == data[i + 1])) {
+        ++i;
+        ++len;
+      }
+      out.push_back(static_cast<uint8_t>(len - 1));
+      out.insert(out.end(), data.begin() + long(start), data.begin() + long(start + len));
+    }
+  }
+  out.push_back(128);
+  return out;
+}
+
+std::vector<uint8_t> ascii85Encode(std::span<const uint8_t> data) {
+  std::vector<uint8_t> out;
+  out.reserve(data.size() * 5 / 4 + data.size() / 64 + 8);
+  int line = 1;
+  auto lineCheck = [&] {
+    if (line >= 80) {
+      out.push_back('\n');
+      line = 1;
+    }
+  };
+  size_t full = data.size() / 4 * 4;
+  for (size_t i = 0; i < full; i += 4) {
+    uint32_t v = uint32_t(data[i]) << 24 | uint32_t(data[i + 1]) << 16 | uint32_t(data[i + 2]) << 8 | data[i + 3];
+    if (v == 0) {
+      out.push_back('z');
+      line += 1;
+    } else {
+      char c[5];
+      for (int k = 4; k >= 0; --k) {
+        c[k] = static_cast<char>('!' + v % 85);
+        v /= 85;
+      }
+      out.insert(out.end(), c, c + 5);
+      line += 5;
+    }
+    lineCheck();
+  }
+  size_t rest = data.size() - full;
+  if (rest) {
+    uint8_t b[4] = {0, 0, 0, 0};
+    for (size_t k = 0; k < rest; ++k) b[k] = data[full + k];
+    uint32_t v = uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
+    char c[5];
+    for (int k = 4; k >= 0; --k) {
+      c[k] = static_cast<char>('!' + v % 85);
+      v /= 85;
+    }
+    out.insert(out.end(), c, c + rest + 1);
+  }
+  out.push_back('~');
+  out.push_back('>');
+  out.push_back('\n');
+  return out;
+}
+
+std::vector<uint8_t> hexEncode(std::span<const uint8_t> data) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::vector<uint8_t> out;
+  out.reserve(data.size() * 2 + data.size() / 40 + 1);
+  for (size_t i = 0; i < data.size(); ++i) {
+    out.push_back(kDigits[data[i] >> 4]);
+    out.push_back(kDigits[data[i] & 15]);
+    if ((i + 1) % 40 == 0) out.push_back('\n');
+  }
+  out.push_back('\n');
+  return out;
+}
+
+}  // namespace pyra::pdf

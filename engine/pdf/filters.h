@@ -1,0 +1,18 @@
+#pragma once
+// The stream filters the writer applies to a whole stream body at once.
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace pyra::pdf {
+
+// zlib format (header, deflate data, Adler-32), level 1..9.
+std::vector<uint8_t> flateEncode(std::span<const uint8_t> data, int level);
+// PDF run-length encoding, ending with the end-of-data byte 128.
+std::vector<uint8_t> runLengthEncode(std::span<const uint8_t> data);
+// PDF ASCII base-85, ending with "~>" and a line feed; lines stay under 80.
+std::vector<uint8_t> ascii85Encode(std::span<const uint8_t> data);
+// Lowercase hex, a line feed after every 40 input bytes and one at the end.
+std::vector<uint8_t> hexEncode(std::span<const uint8_t> data);
+
+}  // namespace pyra::pdf

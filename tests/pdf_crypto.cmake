@@ -1,0 +1,3 @@
+pyra_add_test(pdf_crypto_primitives_test SOURCES pdf_crypto_primitives_test.cpp LIBS pyra_pdf_crypto)
+pyra_add_test(pdf_crypto_security_test SOURCES pdf_crypto_security_test.cpp LIBS pyra_pdf_crypto)
+pyra_add_test(pdf_crypto_readers_test SOURCES pdf_crypto_readers_test.cpp LIBS pyra_pdf_crypto)

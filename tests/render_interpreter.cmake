@@ -1,0 +1,1 @@
+pyra_add_test(metafile_interpreter_test SOURCES metafile_interpreter_test.cpp LIBS pyra_render)
