@@ -299,7 +299,8 @@ INT ExtSelectClipRgn(HDC hdc, HRGN region, INT mode) {
   return withRecorder(hdc, INT(RGN_ERROR), INT(SIMPLEREGION), [&](DeviceContext&, MetafileRecorder& r) -> INT {
     std::vector<RECTL> rects;
     if (region) {
-      auto rgn = HandleTable::instance().findAs<RegionObject>(region, ObjectKind::Region);
+      auto object = HandleTable::instance().find(region);
+      const RegionObject* rgn = object ? asRegion(*object) : nullptr;
       if (!rgn) return RGN_ERROR;
       if (rgn->rect.right > rgn->rect.left && rgn->rect.bottom > rgn->rect.top)
         rects.push_back({rgn->rect.left, rgn->rect.top, rgn->rect.right, rgn->rect.bottom});
@@ -508,7 +509,8 @@ BOOL PatBlt(HDC hdc, INT x, INT y, INT cx, INT cy, DWORD rop) { return blit(hdc,
 INT FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
   if (!rect) return 0;
   return withRecorder(hdc, INT(0), INT(1), [&](DeviceContext& dc, MetafileRecorder& r) -> INT {
-    if (!HandleTable::instance().findAs<BrushObject>(brush, ObjectKind::Brush)) return 0;
+    auto object = HandleTable::instance().find(brush);
+    if (!object || !asBrush(*object)) return 0;
     // The brush is selected for the one blit and the DC's own brush put back.
     const uint32_t previous = dc.brush ? dc.brush : stockHandle(0 /* WHITE_BRUSH */);
     r.reselect(brush);

@@ -79,7 +79,12 @@ void EmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
       }
       switch (object.kind()) {
         case ObjectKind::Pen: {
-          const auto& p = static_cast<const PenObject&>(object);
+          const PenObject* pen = asPen(object);
+          if (!pen) {
+            free_indexes_.insert(index);
+            return;
+          }
+          const auto& p = *pen;
           if (p.extended) {
             w_.begin(mf::kEmrExtCreatePen);
             w_.u32(index);
@@ -101,7 +106,12 @@ void EmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
           break;
         }
         case ObjectKind::Brush: {
-          const auto& b = static_cast<const BrushObject&>(object);
+          const BrushObject* brush = asBrush(object);
+          if (!brush) {
+            free_indexes_.insert(index);
+            return;
+          }
+          const auto& b = *brush;
           w_.simple(mf::kEmrCreateBrushIndirect, {int32_t(index), int32_t(b.style), int32_t(b.color), int32_t(b.hatch)});
           break;
         }
@@ -116,7 +126,9 @@ void EmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
         }
         case ObjectKind::Region: {
           free_indexes_.insert(index);
-          const auto& r = static_cast<const RegionObject&>(object);
+          const RegionObject* region = asRegion(object);
+          if (!region) return;
+          const auto& r = *region;
           RECTL rect{r.rect.left, r.rect.top, r.rect.right, r.rect.bottom};
           clipRegion(5, std::span<const RECTL>(&rect, 1));
           return;

@@ -18,8 +18,9 @@ constexpr uint64_t kMaxBlitBytes = uint64_t(256) << 20;
 }  // namespace
 
 bool logFontOf(const GdiObject& object, EmfLogFont& out) {
-  if (object.kind() != ObjectKind::Font) return false;
-  const LOGFONTW& lf = static_cast<const FontObject&>(object).logFont();
+  const auto* font = dynamic_cast<const FontObject*>(&object);
+  if (!font) return false;
+  const LOGFONTW& lf = font->logFont();
   out.height = lf.lfHeight;
   out.width = lf.lfWidth;
   out.escapement = lf.lfEscapement;
@@ -72,8 +73,8 @@ int32_t selectedFontHeight(DeviceContext& dc) {
 }
 
 int stockIndexOf(uint32_t handle, const GdiObject& object) {
-  if (object.kind() == ObjectKind::Pen) return static_cast<const PenObject&>(object).stock_index;
-  if (object.kind() == ObjectKind::Brush) return static_cast<const BrushObject&>(object).stock_index;
+  if (const PenObject* p = asPen(object)) return p->stock_index;
+  if (const BrushObject* b = asBrush(object)) return b->stock_index;
   if (!object.isStock()) return -1;
   for (int i = 0; i <= DC_PEN; ++i)
     if (i != 9 && stockObject(i) == handle) return i;

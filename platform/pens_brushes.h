@@ -40,6 +40,12 @@ class RegionObject : public GdiObject {
   RECT rect{0, 0, 0, 0};  // normalised; empty when right <= left or bottom <= top
 };
 
+// The object as one of ours, or nullptr: a handle of the right kind is not
+// proof of the type behind it.
+inline const PenObject* asPen(const GdiObject& o) { return dynamic_cast<const PenObject*>(&o); }
+inline const BrushObject* asBrush(const GdiObject& o) { return dynamic_cast<const BrushObject*>(&o); }
+inline const RegionObject* asRegion(const GdiObject& o) { return dynamic_cast<const RegionObject*>(&o); }
+
 // The stock pens and brushes (WHITE_BRUSH .. NULL_PEN, DC_BRUSH, DC_PEN);
 // nullptr for other numbers.
 std::shared_ptr<GdiObject> makeStockDrawingObject(int index);

@@ -45,7 +45,9 @@ int WmfRecorder::takeSlot() {
 
 void WmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
   if (object.kind() == ObjectKind::Region) {
-    const auto& r = static_cast<const RegionObject&>(object);
+    const RegionObject* region = asRegion(object);
+    if (!region) return;
+    const auto& r = *region;
     RECTL rect{r.rect.left, r.rect.top, r.rect.right, r.rect.bottom};
     clipRegion(5, std::span<const RECTL>(&rect, 1));
     return;
@@ -57,7 +59,12 @@ void WmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
     if (slot < 0) return;
     switch (object.kind()) {
       case ObjectKind::Pen: {
-        const auto& p = static_cast<const PenObject&>(object);
+        const PenObject* pen = asPen(object);
+          if (!pen) {
+          free_slots_.insert(uint16_t(slot));
+          return;
+        }
+          const auto& p = *pen;
         w_.begin(mf::kMetaCreatePenIndirect);
         w_.u16(uint16_t(p.style & 0xFFFF));
         w_.i16(c16(p.width));
@@ -67,7 +74,12 @@ void WmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
         break;
       }
       case ObjectKind::Brush: {
-        const auto& b = static_cast<const BrushObject&>(object);
+        const BrushObject* brush = asBrush(object);
+          if (!brush) {
+          free_slots_.insert(uint16_t(slot));
+          return;
+        }
+          const auto& b = *brush;
         w_.begin(mf::kMetaCreateBrushIndirect);
         w_.u16(uint16_t(b.style));
         w_.u32(b.color);
