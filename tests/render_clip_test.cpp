@@ -6,7 +6,7 @@
 
 using namespace pyra::render;
 using pyra::rendertest::draw;
-using pyra::rendertest::PageSpec;
+using pyra::rendertest::PageSetup;
 
 namespace {
 
@@ -17,8 +17,8 @@ void blackFill(ContentWriter& w) {
   w.dc().selectBrush(BrushValues{kBsSolid, 0, 0});
 }
 
-PageSpec clipping() {
-  PageSpec s;
+PageSetup clipping() {
+  PageSetup s;
   s.options = doClipping;
   return s;
 }
@@ -63,7 +63,7 @@ TEST(RenderClip, ExcludeRectLeavesAHole) {
 }
 
 TEST(RenderClip, RegionOfSeveralRectanglesInDeviceUnits) {
-  PageSpec spec = clipping();
+  PageSetup page = clipping();
   auto d = draw([](ContentWriter& w) {
     blackFill(w);
     // Logical units are half a device unit: the region is mapped back.
@@ -75,7 +75,7 @@ TEST(RenderClip, RegionOfSeveralRectanglesInDeviceUnits) {
     w.selectClipRegion(kRgnCopy, Rect{10, 10, 150, 150}, rects);
     w.rectangle(0, 0, 400, 400);
     w.restoreDC();
-  }, spec);
+  }, page);
   EXPECT_EQ(d.syntax_fault, "") << d.content;
   EXPECT_TRUE(d.raster.isDark(30, 30));
   EXPECT_TRUE(d.raster.isDark(120, 120));

@@ -9,7 +9,7 @@
 
 using namespace pyra::render;
 using pyra::rendertest::draw;
-using pyra::rendertest::PageSpec;
+using pyra::rendertest::PageSetup;
 
 namespace {
 
@@ -170,10 +170,10 @@ class RenderMappingTest : public ::testing::TestWithParam<MapCase> {};
 
 TEST_P(RenderMappingTest, RectangleLandsWhereReaderDrawsIt) {
   const MapCase& c = GetParam();
-  PageSpec spec;
-  spec.width = spec.height = 300;
-  spec.resolution = c.resolution;
-  spec.options = c.options;
+  PageSetup page;
+  page.width = page.height = 300;
+  page.resolution = c.resolution;
+  page.options = c.options;
   int precision = 0;
   auto d = draw(
       [&](ContentWriter& w) {
@@ -182,7 +182,7 @@ TEST_P(RenderMappingTest, RectangleLandsWhereReaderDrawsIt) {
         w.rectangle(c.logical.left, c.logical.top, c.logical.right, c.logical.bottom);
         precision = w.dc().precisionFactor();
       },
-      spec);
+      page);
   EXPECT_TRUE(d.qpdf_ok) << c.name << ": " << d.qpdf_report;
   EXPECT_EQ(d.syntax_fault, "") << c.name << ": " << d.content;
   if (c.precision) {
@@ -198,9 +198,9 @@ INSTANTIATE_TEST_SUITE_P(AllModes, RenderMappingTest, ::testing::ValuesIn(cases(
 // and reset branches; each rectangle must still land in its place.
 TEST(RenderMappingSequence, EveryMatrixChangeKeepsEarlierAndLaterShapesInPlace) {
   for (TPxDeviceOptions opt : {TPxDeviceOptions(0), doResetMatrix}) {
-    PageSpec spec;
-    spec.width = spec.height = 300;
-    spec.options = opt;
+    PageSetup page;
+    page.width = page.height = 300;
+    page.options = opt;
     auto d = draw(
         [](ContentWriter& w) {
           solidBlackNoPen(w);
@@ -220,7 +220,7 @@ TEST(RenderMappingSequence, EveryMatrixChangeKeepsEarlierAndLaterShapesInPlace) 
           w.dc().setViewportOrg(0, 0);
           w.rectangle(10, 200, 40, 230);                     // back to the start
         },
-        spec);
+        page);
     const std::string name = opt ? "reset" : "incremental";
     EXPECT_TRUE(d.qpdf_ok) << name << d.qpdf_report;
     EXPECT_EQ(d.syntax_fault, "") << name << ": " << d.content;
@@ -237,7 +237,7 @@ TEST(RenderMappingSequence, EveryMatrixChangeKeepsEarlierAndLaterShapesInPlace) 
 }
 
 TEST(RenderMappingState, SaveRestoreBringsBackTheMapping) {
-  PageSpec spec;
+  PageSetup page;
   auto d = draw([](ContentWriter& w) {
     solidBlackNoPen(w);
     w.saveDC();
@@ -247,13 +247,13 @@ TEST(RenderMappingState, SaveRestoreBringsBackTheMapping) {
     EXPECT_EQ(w.dc().current().map_mode, kMmText);
     EXPECT_FALSE(w.dc().yUp());
     w.rectangle(100, 100, 150, 150);
-  }, spec);
+  }, page);
   EXPECT_EQ(d.syntax_fault, "") << d.content;
   expectRectAt(d.raster, 7.2, 7.2, 36, 36, "saved level");
   expectRectAt(d.raster, 100, 100, 150, 150, "restored level");
 }
 
-TEST(RenderMappingState, SpecValuesOfTheStack) {
+TEST(RenderMappingState, ExtentsRatiosAndInverseMapping) {
   TPxDCStack s;
   s.setResolution(72, 72);
   s.setPageHeight(800);

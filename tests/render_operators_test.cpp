@@ -12,7 +12,7 @@
 using namespace pyra::render;
 using pyra::rendertest::count;
 using pyra::rendertest::draw;
-using pyra::rendertest::PageSpec;
+using pyra::rendertest::PageSetup;
 
 namespace {
 
@@ -89,7 +89,7 @@ TEST(RenderOperators, TwoLineTosEachMoveLineAndStroke) {
     w.moveTo(10, 10);
     w.lineTo(50, 10);
     w.lineTo(50, 50);
-  }, PageSpec{200, 200, 72, 0, false});
+  }, PageSetup{200, 200, 72, 0, false});
   EXPECT_NE(d.content.find("10 -10 m 50 -10 l S 50 -10 m 50 -50 l S "), std::string::npos) << d.content;
 }
 
@@ -100,7 +100,7 @@ TEST(RenderOperators, WidthsAndColoursOfSpecialValues) {
       w.dc().selectPen(penFromLogPen(0, r.width, 0));
       w.moveTo(0, 0);
       w.lineTo(10, 10);
-    }, PageSpec{200, 200, 72, 0, false});
+    }, PageSetup{200, 200, 72, 0, false});
     EXPECT_NE(d.content.find(r.want), std::string::npos) << r.width << ": " << d.content;
     EXPECT_NE(d.content.find(" 0 G "), std::string::npos) << d.content;
   }
@@ -117,7 +117,7 @@ TEST(RenderOperators, ChangedAttributesAreWrittenAgainOnlyWhenTheyChange) {
     w.rectangle(40, 0, 50, 10);
     w.dc().selectBrush(red);
     w.rectangle(60, 0, 70, 10);
-  }, PageSpec{200, 200, 72, 0, false});
+  }, PageSetup{200, 200, 72, 0, false});
   EXPECT_EQ(count(d.content, "1 0 0 rg"), 2) << d.content;
   EXPECT_EQ(count(d.content, "0 0 1 rg"), 1) << d.content;
 }
@@ -134,7 +134,7 @@ TEST(RenderOperators, RestoreForgetsWhatTheLevelWrote) {
     w.lineTo(30, 0);  // green again: still in force after Q, nothing written
     w.dc().selectPen(penFromLogPen(0, 4, 0x0000FF));
     w.lineTo(40, 0);  // red again: Q took it back in the reader, so it is written again
-  }, PageSpec{200, 200, 72, 0, false});
+  }, PageSetup{200, 200, 72, 0, false});
   EXPECT_EQ(count(d.content, "0 1 0 RG"), 1) << d.content;
   EXPECT_EQ(count(d.content, "1 0 0 RG"), 2) << d.content;
   EXPECT_EQ(count(d.content, "4.000 w"), 2) << d.content;
@@ -156,7 +156,7 @@ TEST(RenderOperators, DashPatterns) {
       w.dc().selectPen(penFromLogPen(r.style, 2, 0));
       w.moveTo(0, 10);
       w.lineTo(100, 10);
-    }, PageSpec{200, 200, 72, 0, false});
+    }, PageSetup{200, 200, 72, 0, false});
     if (*r.want)
       EXPECT_NE(d.content.find(r.want), std::string::npos) << r.style << ": " << d.content;
     else
@@ -173,7 +173,7 @@ TEST(RenderOperators, SolidAfterDashResetsThePattern) {
     w.dc().selectPen(penFromLogPen(kPsSolid, 1, 0));
     w.moveTo(0, 20);
     w.lineTo(100, 20);
-  }, PageSpec{200, 200, 72, 0, false});
+  }, PageSetup{200, 200, 72, 0, false});
   EXPECT_NE(d.content.find("[] 0 d"), std::string::npos) << d.content;
 }
 
@@ -184,7 +184,7 @@ TEST(RenderOperators, ScaleChangeUndoesAndApplies) {
     w.dc().setWindowExt(100, 100);
     w.dc().setViewportExt(50, 50);
     w.rectangle(0, 0, 10, 10);
-  }, PageSpec{200, 200, 72, 0, false});
+  }, PageSetup{200, 200, 72, 0, false});
   // First the page's y flip, then the inverse of it and the scaled matrix.
   EXPECT_NE(d.content.find("1 0 0 1 0.0000 200.0000 cm"), std::string::npos) << d.content;
   EXPECT_NE(d.content.find("1 0 0 1 0 -200.000000000 cm 0.500000 0 0 0.500000 0 200.000000 cm"), std::string::npos)
@@ -198,7 +198,7 @@ TEST(RenderOperators, PolygonInsideBracketReturnsToItsFirstPoint) {
     w.polygon(pts);
     w.endPath();
     w.fillPath();
-  }, PageSpec{200, 200, 72, 0, false});
+  }, PageSetup{200, 200, 72, 0, false});
   EXPECT_NE(d.content.find("0 0 m 10 0 l 10 -10 l 0 0 l "), std::string::npos) << d.content;
   EXPECT_EQ(d.syntax_fault, "") << d.content;
 }

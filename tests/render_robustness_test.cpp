@@ -12,7 +12,7 @@
 using namespace pyra::render;
 using pyra::rendertest::count;
 using pyra::rendertest::draw;
-using pyra::rendertest::PageSpec;
+using pyra::rendertest::PageSetup;
 
 namespace {
 
@@ -240,10 +240,10 @@ class RenderRobustnessTest : public ::testing::TestWithParam<BadCase> {};
 TEST_P(RenderRobustnessTest, StreamStaysValid) {
   const BadCase& c = GetParam();
   for (TPxDeviceOptions opt : {TPxDeviceOptions(doClipping), TPxDeviceOptions(doClipping | doResetMatrix | doForcePrecision)}) {
-    PageSpec spec;
-    spec.options = opt;
-    spec.rasterize = false;
-    auto d = draw(c.body, spec);
+    PageSetup page;
+    page.options = opt;
+    page.rasterize = false;
+    auto d = draw(c.body, page);
     EXPECT_EQ(d.syntax_fault, "") << c.name << " options " << opt << ":\n" << d.content.substr(0, 4000);
     EXPECT_TRUE(d.qpdf_ok) << c.name << ": " << d.qpdf_report;
     EXPECT_LT(d.content.size(), 8u << 20) << c.name << ": runaway output";
@@ -259,7 +259,7 @@ TEST(RenderRobustness, SaveFloodIsCappedAndBalanced) {
     for (int i = 0; i < 99990; ++i) w.restoreDC();
     EXPECT_EQ(w.dc().depth(), 10);
     w.rectangle(0, 0, 10, 10);
-  }, PageSpec{200, 200, 72, 0, false});
+  }, PageSetup{200, 200, 72, 0, false});
   EXPECT_LE(count(d.content, "q "), int(TPxDCStack::kMaxDepth) + 1);
   EXPECT_EQ(d.syntax_fault, "");
 }

@@ -12,7 +12,7 @@ using namespace pyra::render;
 using pyra::rendertest::darkRuns;
 using pyra::rendertest::draw;
 using pyra::rendertest::near;
-using pyra::rendertest::PageSpec;
+using pyra::rendertest::PageSetup;
 using pyra::testkit::Raster;
 
 namespace {
@@ -200,6 +200,24 @@ std::vector<ShapeCase> cases() {
          w.polyPolygon(p, n);
        },
        {black(100, 100), black(40, 100)}},
+      {"PieUnderUpwardMapping",
+       [](ContentWriter& w) {
+         // Low English: y grows upward. From the right end to the top end,
+         // counter-clockwise: the upper-right quarter around (108, 108).
+         w.dc().setMapMode(kMmLoEnglish);
+         pen(w, kPsNull, 1, 0);
+         brush(w, kBsSolid, kBlue);
+         w.pie(50, -50, 250, -250, 250, -150, 150, -50);
+       },
+       {blue(138, 78), white(78, 78), white(78, 138), white(138, 138)}},
+      {"IgnorePatBltOption",
+       [](ContentWriter& w) {
+         w.setOptions(doIgnorePatBlt);
+         brush(w, kBsSolid, kRed);
+         w.patBlt(60, 10, 40, 40, 0x00F00021);
+         w.patBlt(10, 10, 40, 40, 0x00000042);
+       },
+       {white(80, 30), black(30, 30)}},
       {"PatBltRops",
        [](ContentWriter& w) {
          brush(w, kBsSolid, kRed);

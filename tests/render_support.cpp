@@ -10,9 +10,9 @@
 
 namespace pyra::rendertest {
 
-Drawn draw(const std::function<void(render::ContentWriter&)>& body, const PageSpec& spec) {
-  render::ContentWriter w(spec.options);
-  w.beginPage(spec.width, spec.height, spec.resolution, spec.resolution);
+Drawn draw(const std::function<void(render::ContentWriter&)>& body, const PageSetup& page) {
+  render::ContentWriter w(page.options);
+  w.beginPage(page.width, page.height, page.resolution, page.resolution);
   w.startOutput();
   body(w);
   Drawn d;
@@ -20,11 +20,11 @@ Drawn draw(const std::function<void(render::ContentWriter&)>& body, const PageSp
   d.syntax_fault = syntaxFault(d.content);
   testkit::TempDir dir;
   testkit::MiniPdf pdf;
-  pdf.addPage(spec.width, spec.height, d.content);
+  pdf.addPage(page.width, page.height, d.content);
   const std::string path = dir.file("page.pdf");
   pdf.save(path);
   d.qpdf_ok = testkit::qpdfCheck(path, &d.qpdf_report);
-  if (spec.rasterize) d.raster = testkit::renderPage(path, 1, 72);
+  if (page.rasterize) d.raster = testkit::renderPage(path, 1, 72);
   return d;
 }
 

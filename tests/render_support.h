@@ -17,14 +17,14 @@ struct Drawn {
   testkit::Raster raster;    // 72 dpi: one pixel per point, y down from the top
 };
 
-struct PageSpec {
+struct PageSetup {
   int width = 200, height = 200;
   int resolution = 72;  // device units per inch
   render::TPxDeviceOptions options = 0;
   bool rasterize = true;
 };
 
-Drawn draw(const std::function<void(render::ContentWriter&)>& body, const PageSpec& spec = {});
+Drawn draw(const std::function<void(render::ContentWriter&)>& body, const PageSetup& page = {});
 
 // Checks content-stream text: every token a number, array bracket or known
 // operator; no state operator inside a path object; paint operators only

@@ -118,6 +118,11 @@ class ContentWriter {
   void intersectClipRect(const Rect& r) { selectClipRegion(kRgnAnd, r); }
   void excludeClipRect(const Rect& r);
 
+  // Form recording: the paint a pending path gets when it is finished
+  // (0 none, 1 stroke, 2 fill, 3 both, 4 clip), and finishing it now.
+  void setPendingPaint(int mode) { pending_paint_ = (mode >= 0 && mode <= 4) ? mode : 0; }
+  void finishPendingPath();
+
   // Text output hooks: the text path opens "BT" through enterText and every
   // graphics operation closes it again.
   void enterText();
@@ -154,7 +159,6 @@ class ContentWriter {
   void writeHatch(size_t path_from, size_t path_to, bool then_stroke);
   void writePageCover();
   bool pageBox(Box& out) const;
-  void finishPendingPath();
   void writeMatrixValues(const double* v, int decimals);
   void pushFresh(bool copy);
   bool arcPoints(int32_t l, int32_t t, int32_t r, int32_t b, int32_t xs, int32_t ys, int32_t xe,

@@ -24,7 +24,7 @@ class TPxGenericPSDevice : public TPxGenericDevice {
   // Sets the device options for the record loop and the writer alike.
   void setDeviceOptions(uint16_t options);
 
-  // Slot 40: true while the page's content is open. The page writer opens
+  // True while the page's content is open. The page writer opens
   // it here on demand and returns whether that worked.
   virtual bool isOutputOpen() { return writer_.active(); }
 
