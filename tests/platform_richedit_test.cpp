@@ -612,3 +612,101 @@ TEST(RichEditApi, StreamInReadsEveryChunk) {
 }
 
 }  // namespace
+// ---- drawing through the platform's text calls ----------------------------
+
+namespace {
+
+struct EmfText {
+  int x, y;
+  std::u16string text;
+  std::vector<int> dx;
+  int font_height, weight, underline;
+  COLORREF color;
+};
+
+struct EmfLog {
+  std::vector<EmfText> texts;
+  std::vector<DWORD> types;
+  std::map<DWORD, std::vector<uint8_t>> fonts;  // object index -> LOGFONTW bytes
+  DWORD selected_font = 0;
+  COLORREF color = 0;
+};
+
+uint32_t u32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+
+int collectRecords(HDC, void*, const ENHMETARECORD* record, int, PYRA_LPARAM data) {
+  auto& log = *reinterpret_cast<EmfLog*>(data);
+  const auto* p = reinterpret_cast<const uint8_t*>(record);
+  const DWORD type = record->iType, size = record->nSize;
+  log.types.push_back(type);
+  if (type == 82 && size >= 12 + 92) log.fonts[u32(p + 8)].assign(p + 12, p + 12 + 92);  // EXTCREATEFONTINDIRECTW
+  if (type == 37 && size >= 12) log.selected_font = u32(p + 8);                           // SELECTOBJECT
+  if (type == 24 && size >= 12) log.color = u32(p + 8);                                   // SETTEXTCOLOR
+  if (type == 84 && size >= 76) {                                                         // EXTTEXTOUTW
+    EmfText t;
+    t.x = int32_t(u32(p + 36));
+    t.y = int32_t(u32(p + 40));
+    uint32_t n = u32(p + 44), off = u32(p + 48), off_dx = u32(p + 72);
+    for (uint32_t i = 0; i < n && off + 2 * i + 1 < size; ++i) t.text.push_back(char16_t(p[off + 2 * i] | p[off + 2 * i + 1] << 8));
+    for (uint32_t i = 0; i < n && off_dx && off_dx + 4 * i + 3 < size; ++i) t.dx.push_back(int32_t(u32(p + off_dx + 4 * i)));
+    auto font = log.fonts.find(log.selected_font);
+    t.font_height = t.weight = t.underline = -1;
+    if (font != log.fonts.end()) {
+      t.font_height = int32_t(u32(font->second.data()));
+      t.weight = int32_t(u32(font->second.data() + 16));
+      t.underline = font->second[21];
+    }
+    t.color = log.color;
+    log.texts.push_back(t);
+  }
+  return 1;
+}
+
+}  // namespace
+
+TEST_F(LayoutFixture, RenderingRecordsTextFontsAndColours) {
+  load("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\fs24 plain \\b bold\\b0  \\ul under\\ul0  \\cf1 red\\par}");
+  HDC emf = CreateEnhMetaFileA(0, nullptr, nullptr, nullptr);
+  ASSERT_NE(emf, 0u);
+  SetMapMode(emf, MM_ANISOTROPIC);  // the caller's mapping is set aside while drawing
+  // The runs the layout makes, to compare with what was recorded.
+  format(0, RECT{1440, 1440, 1440 * 7, 1440 * 5});
+  const std::vector<PlacedRun> runs = sink_runs_;
+
+  FORMATRANGE fr{};
+  fr.hdc = emf;
+  fr.hdcTarget = emf;
+  fr.rc = fr.rcPage = RECT{1440, 1440, 1440 * 7, 1440 * 5};
+  fr.chrg = {0, -1};
+  EXPECT_EQ(edit_->formatRange(true, &fr), 21);
+  HENHMETAFILE mf = CloseEnhMetaFile(emf);
+  ASSERT_NE(mf, 0u);
+  EmfLog log;
+  EnumEnhMetaFile(0, mf, collectRecords, &log, nullptr);
+  DeleteEnhMetaFile(mf);
+
+  ASSERT_EQ(log.texts.size(), runs.size());
+  std::string all;
+  for (size_t i = 0; i < runs.size(); ++i) {
+    SCOPED_TRACE(show(runs[i].text));
+    const EmfText& t = log.texts[i];
+    all += show(t.text);
+    EXPECT_EQ(show(t.text), show(runs[i].text));
+    EXPECT_EQ(t.x, runs[i].x);
+    EXPECT_EQ(t.y, runs[i].top);
+    EXPECT_EQ(t.dx, runs[i].advances);
+    EXPECT_EQ(t.font_height, -16);
+    const bool bold = t.text.find(u"bold") != std::u16string::npos;
+    const bool under = t.text.find(u"under") != std::u16string::npos;
+    const bool red = t.text.find(u"red") != std::u16string::npos;
+    EXPECT_EQ(t.weight, bold ? 700 : 400);
+    EXPECT_EQ(t.underline, under ? 1 : 0);
+    EXPECT_EQ(t.color, red ? RGB(255, 0, 0) : RGB(0, 0, 0));
+  }
+  EXPECT_EQ(all, "plain bold under red");
+  // Drawn inside a saved state in device pixels, then put back.
+  auto at = [&](DWORD type) { return std::find(log.types.begin(), log.types.end(), type) - log.types.begin(); };
+  auto last = [&](DWORD type) { return log.types.rend() - std::find(log.types.rbegin(), log.types.rend(), type) - 1; };
+  EXPECT_LT(at(33), at(84)) << "SaveDC before the text";
+  EXPECT_GT(last(34), last(84)) << "RestoreDC after it";
+}

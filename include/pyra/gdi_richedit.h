@@ -113,11 +113,21 @@ PYRA_GDI_API BOOL pyraRichEditSetRtf(HWND hWnd, const char* rtf, size_t len);
  *   EM_STREAMIN        wParam: SF_RTF or SF_TEXT (| SF_UNICODE), lParam:
  *                      EDITSTREAM* -> character positions loaded
  *   EM_FORMATRANGE     wParam: non-zero = draw, 0 = measure only; lParam:
- *                      const FORMATRANGE*, or 0 to drop cached layout (-> 0).
+ *                      const FORMATRANGE*, or 0 to drop cached measurements (-> 0).
  *                      Lays out chrg into rc, stopping at its bottom or at a
  *                      page break, and returns the first position not laid
  *                      out (chrg's end when everything fitted). At least one
  *                      line is always taken, so repeated calls make progress.
+ *                      Measures for hdcTarget's logical pixels per inch and
+ *                      draws in hdc's device pixels (scaled when the two
+ *                      resolutions differ): the call sets MM_TEXT, a
+ *                      transparent background and top-left text alignment
+ *                      inside SaveDC/RestoreDC, so hdc comes back as it was.
+ *                      Each run is one ExtTextOutW with its advances, in a
+ *                      font made from the run's format (underline through
+ *                      the font) and its colour. Measurements are kept
+ *                      between calls until the text changes or this
+ *                      message comes with lParam 0.
  *                      -1 for a bad record: no device context, an empty
  *                      rectangle, cpMin beyond cpMax. The record is not
  *                      written to.
