@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "platform/richedit_gdi.h"
+#include "platform/richedit_object.h"
 #include "platform/richedit_layout.h"
 #include "platform/richedit_rtf_reader.h"
 
@@ -31,14 +32,17 @@ class FakeMeasurer : public RichMeasurer {
 
 struct CheckingSink : RunSink {
   int64_t units = 0;
+  RunSink* next = nullptr;  // the drawing, when there is one
   void run(const PlacedRun& r) override {
     if (r.text.size() != r.advances.size() || r.text.empty()) __builtin_trap();
     units += int64_t(r.text.size());
+    if (next) next->run(r);
   }
 };
 
-void paginate(const RichDocument& doc, const LayoutBox& box, RichMeasurer& measurer) {
+void paginate(const RichDocument& doc, const LayoutBox& box, RichMeasurer& measurer, RunSink* drawing = nullptr) {
   CheckingSink sink;
+  sink.next = drawing;
   int64_t position = 0;
   const int64_t size = int64_t(doc.size());
   while (position < size) {
@@ -59,14 +63,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FakeMeasurer fake(doc);
   paginate(doc, box, fake);
   if (doc.formatCount() <= 3 && doc.size() <= 512 && (data[2] & 7) == 1) {
-    HDC dc = CreateCompatibleDC(0);
+    // Measured with real fonts and drawn into a recording context.
+    HDC emf = CreateEnhMetaFileA(0, nullptr, nullptr, nullptr);
     {
       MeasureCache cache;
       cache.reset(96);
-      GdiMeasurer real(dc, doc, cache);
-      paginate(doc, box, real);
+      GdiMeasurer real(emf, doc, cache);
+      std::unique_ptr<RunSink> drawing = makeGdiRunSink(emf, doc, 96, 96);
+      paginate(doc, box, real, drawing.get());
     }
-    DeleteDC(dc);
+    DeleteEnhMetaFile(CloseEnhMetaFile(emf));
   }
   return 0;
 }
