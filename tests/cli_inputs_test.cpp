@@ -108,6 +108,7 @@ const std::vector<DamagedCase>& damagedCases() {
        },
        "unknown WMF version"},
       {"a directory", [](const std::string& p) { fs::create_directory(p); }, "is a directory"},
+      {"a named pipe", [](const std::string& p) { mkfifo(p.c_str(), 0600); }, "not a regular file"},
   };
   return cases;
 }

@@ -40,7 +40,8 @@ LoadedMetafile LoadedMetafile::load(const MetafileProbe& probe, std::span<const 
 #if PYRA_CLI_HAVE_METAFILES
   // Loading from the bytes we checked, not the file again, so a file that
   // changes between the check and the conversion cannot slip through.
-  const auto size = static_cast<UINT>(bytes.size() - probe.body_offset);
+  if (probe.body_offset + probe.body_size > bytes.size()) throw InputError("changed since it was checked");
+  const auto size = static_cast<UINT>(probe.body_size);
   const BYTE* body = bytes.data() + probe.body_offset;
   switch (probe.kind) {
     case MetafileKind::Emf:

@@ -86,13 +86,15 @@ MetafileProbe probeEmf(std::span<const uint8_t> b) {
 
   MetafileProbe p;
   p.kind = MetafileKind::Emf;
+  p.body_size = total;
   const double fw = static_cast<double>(les32(b, 32)) - les32(b, 24);
   const double fh = static_cast<double>(les32(b, 36)) - les32(b, 28);
   p.natural_size = pageFrom(fw / 2540.0 * 72.0, fh / 2540.0 * 72.0, p.shrunk);
   return p;
 }
 
-void checkWmfBody(std::span<const uint8_t> all, size_t start) {
+// Returns the metafile's size as its header gives it.
+size_t checkWmfBody(std::span<const uint8_t> all, size_t start) {
   const auto b = all.subspan(start);
   if (b.size() < kWmfHeaderSize)
     throw InputError("truncated WMF header: " + str(b.size()) + " bytes, the header needs " + str(kWmfHeaderSize));
@@ -119,7 +121,7 @@ void checkWmfBody(std::span<const uint8_t> all, size_t start) {
     if (size < 6 || size > total - at)
       throw InputError("WMF record " + str(index) + " at offset " + str(start + at) + " has a bad size " +
                        str(size) + " (" + str(total - at) + " bytes left)");
-    if (function == 0) break;
+    if (function == 0) return static_cast<size_t>(total);
     at += size;
     ++index;
   }
@@ -138,8 +140,8 @@ MetafileProbe probePlaceable(std::span<const uint8_t> b) {
   if (right == left || bottom == top)
     throw InputError("placeable WMF bounding box is empty (" + std::to_string(left) + "," + std::to_string(top) +
                      " to " + std::to_string(right) + "," + std::to_string(bottom) + ")");
-  checkWmfBody(b, kPlaceableSize);
   MetafileProbe p;
+  p.body_size = checkWmfBody(b, kPlaceableSize);
   p.kind = MetafileKind::PlaceableWmf;
   p.body_offset = kPlaceableSize;
   const double w = std::abs(right - left), h = std::abs(bottom - top);
@@ -165,9 +167,9 @@ MetafileProbe probeMetafile(std::span<const uint8_t> b) {
   if (b.size() >= 4 && le32(b, 0) == kPlaceableKey) return probePlaceable(b);
   if (b.size() >= 4 && le32(b, 0) == kEmrHeader) return probeEmf(b);
   if (b.size() >= 4 && (le16(b, 0) == 1 || le16(b, 0) == 2) && le16(b, 2) == 9) {
-    checkWmfBody(b, 0);
     MetafileProbe p;
     p.kind = MetafileKind::Wmf;
+    p.body_size = checkWmfBody(b, 0);
     return p;
   }
   if (b.size() < 4) throw InputError("not a metafile: only " + str(b.size()) + " bytes");
@@ -175,7 +177,8 @@ MetafileProbe probeMetafile(std::span<const uint8_t> b) {
 }
 
 std::vector<uint8_t> readInputFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so a named pipe is refused instead of waiting for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) throw InputError(std::strerror(errno));
   struct Closer {
     int fd;

@@ -33,6 +33,9 @@ struct MetafileProbe {
   int32_t extent_x = 0, extent_y = 0;
   // Where the plain metafile records start (22 after a placeable header).
   size_t body_offset = 0;
+  // Bytes of the metafile from there, as its header counts them; anything
+  // after them is not part of the picture.
+  size_t body_size = 0;
   // Set when the size was shrunk to what PDF viewers accept.
   bool shrunk = false;
 };
