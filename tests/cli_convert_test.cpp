@@ -147,6 +147,20 @@ TEST_F(CliConvert, NoTemporaryFileRemains) {
   EXPECT_GT(fs::file_size(pdf), 0u);
 }
 
+TEST_F(CliConvert, SameInputsGiveTheSameBytes) {
+  // The temporary file's random name must not leak into the document.
+  const auto inputs = makeInputs();
+  std::string args;
+  for (const auto& in : inputs) args += " " + testkit::shellQuote(in);
+  const std::string one = dir_.file("one.pdf"), two = dir_.file("two.pdf");
+  const std::string env = "SOURCE_DATE_EPOCH=1700000000 ";
+  last_ = testkit::run(env + testkit::shellQuote(PYRA_CLI) + " --encrypt" + args + " -o " + testkit::shellQuote(one));
+  PYRA_CONVERTED_OR_SKIP();
+  last_ = testkit::run(env + testkit::shellQuote(PYRA_CLI) + " --encrypt" + args + " -o " + testkit::shellQuote(two));
+  PYRA_CONVERTED_OR_SKIP();
+  EXPECT_EQ(testkit::readFile(one), testkit::readFile(two));
+}
+
 #ifdef PYRA_MAKE_SAMPLES
 TEST(CliSamples, SamplesConvertToOnePagePerFile) {
   testkit::TempDir dir;

@@ -219,9 +219,9 @@ CommandLine parseCommandLine(std::span<const std::string> args) {
        {true,
         [&](auto& f, auto& v) {
           enc.on = true;
+          // Names are matched before numbers, so "40" is 40-bit RC4 while
+          // "0".."3" are the engine's mode numbers.
           enc.key_mode = parseChoice(f, v, {{"40", 0}, {"128", 1}, {"aes128", 2}, {"aes256", 3}});
-          // "40" and "128" are also the numbers 40 and 128, not modes: the
-          // names win because they are matched first.
         }}},
       {"--title", {true, [&](auto& f, auto& v) { setText(cl, r.TITLE, kPropTitle, f, v); }}},
       {"--author", {true, [&](auto& f, auto& v) { setText(cl, r.AUTHOR, kPropAuthor, f, v); }}},
