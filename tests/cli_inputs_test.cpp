@@ -184,6 +184,16 @@ TEST(CliInputs, OutputFolderMissingIsNamed) {
   EXPECT_EQ(r.out.rfind("pyra: " + out + ": ", 0), 0u) << r.out;
 }
 
+TEST(CliInputs, OutputThatIsADirectoryIsRefused) {
+  testkit::TempDir dir;
+  const std::string in = dir.file("page.emf"), out = dir.file("out.pdf");
+  writeBytes(in, makeEmf());
+  fs::create_directory(out);
+  const auto r = runPyra(testkit::shellQuote(in) + " -o " + testkit::shellQuote(out));
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_EQ(r.out, "pyra: " + out + ": is a directory\n");
+}
+
 TEST(CliInputs, KindIsReadFromContentNotName) {
   // A valid placeable WMF named .emf and an EMF named .wmf pass the checks;
   // whether they then convert depends on the engine, not on the names.

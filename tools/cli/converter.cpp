@@ -122,6 +122,13 @@ int convert(const CommandLine& cl, std::FILE* out, std::FILE* err) {
   const bool quiet = cl.verbosity == Verbosity::Quiet;
   const bool verbose = cl.verbosity == Verbosity::Verbose;
 
+  {
+    std::error_code ec;
+    if (fs::is_directory(cl.output, ec)) {
+      std::fprintf(err, "pyra: %s: is a directory\n", cl.output.c_str());
+      return kExitFailed;
+    }
+  }
   // Every input is read and checked before anything is written.
   std::vector<Input> inputs;
   inputs.reserve(cl.inputs.size());
