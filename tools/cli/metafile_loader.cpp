@@ -2,12 +2,11 @@
 
 #include <utility>
 
-#if __has_include("pyra/gdi_metafile.h")
+// Set by the build when the platform library declares its metafile calls
+// (a definition, not __has_include, so the file is rebuilt when they land).
+#if PYRA_CLI_HAVE_METAFILES
 #include "pyra/gdi.h"
 #include "pyra/gdi_metafile.h"
-#define PYRA_CLI_HAVE_METAFILES 1
-#else
-#define PYRA_CLI_HAVE_METAFILES 0
 #endif
 
 namespace pyra::tools {
