@@ -1,0 +1,2 @@
+# Font resources: logical fonts to PDF fonts, encodings and widths.
+pyra_add_test(font_resource_unit_test SOURCES font_resource_unit_test.cpp LIBS pyra_fonts pyra_pdf)
