@@ -60,14 +60,12 @@ void TPxFontDescriptor::decide() {
   s.descriptor_embed = embed_;
   s.stream_embed = program_ && program_->embed();
   s.cjk = cjk_kind_ != CjkKind::None;
-  s.program_read = program_ && program_->hasProgram();
+  s.program_read = program_ && program_->tables();
   s.visible_glyph = program_ && program_->glyphs() && program_->glyphs()->visibleGlyph();
-  // An unparsed program is still embedded whole, as readers accept it; only
-  // a subset needs the tables.
-  ProgramForm form = decideProgramForm(s);
-  if (form == ProgramForm::Subset && !(program_ && program_->tables())) form = ProgramForm::Whole;
-  if (s.font_mode == kFontModeSubsetUsed && !s.visible_glyph && program_ && !program_->tables())
-    form = ProgramForm::Whole;
+  // A program we could not parse (CFF outlines, a damaged file) is not
+  // embedded: as "/FontFile2" readers would reject it, and its bytes would
+  // go into the document unchecked.
+  const ProgramForm form = decideProgramForm(s);
   embeds_program_ = form != ProgramForm::Reference;
   embeds_subset_ = form == ProgramForm::Subset;
 }
