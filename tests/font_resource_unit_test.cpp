@@ -280,3 +280,27 @@ TEST(FontResources, HostileFaceNamesAreEscapedInNames) {
   EXPECT_NE(pdf.find("/BaseFont/Odd#2FFace#23#3Cx#3E\n"), std::string::npos);
   EXPECT_NE(pdf.find("/FontName/Odd#2FFace#23#3Cx#3E\n"), std::string::npos);
 }
+
+TEST(FontResources, BelongToOneDocument) {
+  Doc doc;
+  doc.fonts->findOrCreateFont("Arial", 0, 0);
+  doc.finish();
+  // The document is over: its fonts are written and the resources gone.
+  EXPECT_THROW(doc.fonts->findOrCreateFont("Arial", 0, 0), pyra::Error);
+  EXPECT_EQ(doc.fonts->currentFont(), nullptr);
+  ASSERT_TRUE(doc.device.beginDocument(612, 792, 72, 0));
+  EXPECT_THROW(doc.fonts->findOrCreateFont("Arial", 0, 0), pyra::Error);
+  EXPECT_TRUE(doc.device.resources().fonts().empty());
+  // Fonts made for a document and dropped before it ends are still written
+  // with it.
+  {
+    FontResources early(doc.device, doc.platform);
+    early.findOrCreateFont("Arial", 204, 0);
+  }
+  EXPECT_EQ(doc.device.resources().fonts().size(), 1u);
+  const size_t before = doc.sink.data().size();
+  doc.device.endDocument();
+  const std::string second(doc.sink.data().begin() + long(before), doc.sink.data().end());
+  EXPECT_NE(second.find("/BaseFont/Arial\n/Encoding "), std::string::npos);
+  EXPECT_NE(second.find("[128 /afii10051"), std::string::npos);
+}

@@ -54,10 +54,12 @@ void TPxPDFFont::writeObject() {
       p->writeObject();
   }
   // Encodings are shared; the first font that names one writes it.
-  if (resources_)
-    for (auto& e : resources_->encodingObjects())
-      if (!e->written() && e->numbered()) e->writeObject();
-  pdf::TPxPDFStream* to_unicode = resources_ ? resources_->toUnicodeFor(*this) : nullptr;
+  if (encoding_object_ && !encoding_object_->written()) encoding_object_->writeObject();
+  if (!to_unicode_made_ && resources_) {
+    to_unicode_ = resources_->toUnicodeFor(*this);
+    to_unicode_made_ = true;
+  }
+  pdf::TPxPDFStream* to_unicode = to_unicode_;
   if (to_unicode && !to_unicode->written()) to_unicode->writeObject();
 
   const std::string text = asString();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/fonts/encoding_vector.h"
 #include "engine/fonts/font_descriptor.h"
 #include "engine/pdf/pdf_object.h"
 #include "engine/pdf/pdf_stream.h"
@@ -65,6 +66,9 @@ class TPxPDFFont : public pdf::TPxCustomPDFType {
   std::vector<int32_t> widths_;
   std::unique_ptr<TPxFontDescriptor> descriptor_;
   std::string encoding_;  // the "/Encoding" value
+  TPxEncodingVector* encoding_object_ = nullptr;  // shared, owned by the resources
+  pdf::TPxPDFStream* to_unicode_ = nullptr;       // owned by the resources
+  bool to_unicode_made_ = false;
   // Codes drawn with a CJK font, multi-byte codes as their bytes, for the
   // text-extraction map.
   std::map<std::string, char16_t> cjk_codes_;

@@ -72,15 +72,47 @@ std::string toUnicodeCMap(const std::vector<std::pair<std::string, char16_t>>& p
 
 }  // namespace
 
+namespace {
+
+// Lives in the document's resources and says when they are gone, so fonts
+// made for one document are never handed to the next one (whose resources
+// may well sit at the same address).
+class DocumentWatch final : public pdf::TPxCustomPDFType {
+ public:
+  DocumentWatch(pdf::TPxPDFDevice* owner, std::shared_ptr<bool> alive)
+      : TPxCustomPDFType(owner), alive_(std::move(alive)) {}
+  ~DocumentWatch() override { *alive_ = false; }
+  void writeObject() override {}
+
+ private:
+  std::shared_ptr<bool> alive_;
+};
+
+}  // namespace
+
 FontResources::FontResources(pdf::TPxPDFDevice& device, FontMetricsSource& platform)
-    : device_(device), platform_(platform) {}
+    : device_(device), platform_(platform), document_alive_(std::make_shared<bool>(device.isOpen())) {
+  if (*document_alive_)
+    device.resources().objects().push_back(std::make_unique<DocumentWatch>(&device, document_alive_));
+}
 
 FontResources::~FontResources() {
-  // The shared resources only borrow the fonts; a document still open must
-  // not keep pointers to them.
-  if (device_.isOpen()) {
-    auto& list = device_.resources().fonts();
-    for (auto& f : fonts_) std::erase(list, static_cast<pdf::TPxCustomPDFType*>(f.get()));
+  // Dropped while its document is still open: the document keeps the fonts
+  // (its resources name them and numbers were handed out for them), so they
+  // are written with it rather than lost.
+  if (*document_alive_) {
+    auto& keep = device_.resources().objects();
+    for (auto& f : fonts_) {
+      if (!f->to_unicode_made_) {
+        f->to_unicode_ = toUnicodeFor(*f);
+        f->to_unicode_made_ = true;
+      }
+      f->resources_ = nullptr;
+      keep.push_back(std::move(f));
+    }
+    for (auto& e : encodings_) keep.push_back(std::move(e));
+    for (auto& p : programs_) keep.push_back(std::move(p));
+    for (auto& t : to_unicode_) keep.push_back(std::move(t));
   }
 }
 
@@ -95,6 +127,9 @@ std::u16string FontResources::toWide(uint32_t code_page, std::string_view bytes)
 
 int32_t FontResources::findOrCreateFont(std::string_view requested_face, int32_t charset, uint8_t style) {
   current_ = nullptr;
+  // Fonts belong to one document: its resources list borrows them.
+  if (!*document_alive_)
+    throw Error(kErrNoDocument, "Font selected outside the document its fonts belong to");
   style &= 3;
   std::string face = normaliseFaceName(requested_face);
   const uint32_t code_page = codePageForCharset(charset);
@@ -118,7 +153,11 @@ int32_t FontResources::findOrCreateFont(std::string_view requested_face, int32_t
     loadFontMetrics(*font, face, compact);
     if (charset == kDefaultCharset && font->charset_ != kDefaultCharset) font->charset_substituted_ = true;
     if (cjk != CjkKind::None) font->descriptor_->setupCjk(cjk, styleSuffix(style));
-    else font->encoding_ = encodingFor(charset);
+    else {
+      font->encoding_ = encodingFor(charset);
+      for (auto& e : encodings_)
+        if (e->charset() == charset) font->encoding_object_ = e.get();
+    }
   }
   font->face_ = face;
   current_ = font.get();

@@ -19,6 +19,7 @@
 
 namespace pyra::pdf {
 class TPxPDFDevice;
+class TPxPDFResource;
 }
 
 namespace pyra::fonts {
@@ -83,6 +84,9 @@ class FontResources {
 
   pdf::TPxPDFDevice& device_;
   FontMetricsSource& platform_;
+  // False once the document these fonts belong to has ended. Shared with a
+  // watch object in that document's resources, which may die first.
+  std::shared_ptr<bool> document_alive_;
   std::vector<std::unique_ptr<TPxPDFFont>> fonts_;
   std::vector<std::unique_ptr<TPxEncodingVector>> encodings_;
   std::vector<std::unique_ptr<TPxPDFFontStream>> programs_;

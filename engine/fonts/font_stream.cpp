@@ -17,7 +17,8 @@ bool TPxPDFFontStream::load(std::vector<uint8_t> file, std::string key, std::str
 }
 
 void TPxPDFFontStream::writeStream() {
-  if (!embed_ || written()) return;
+  // Only a program some descriptor refers to is written.
+  if (!embed_ || written() || !numbered()) return;
   std::vector<uint8_t> program;
   if (font_ && !full_font_) program = subsetTrueType(*font_, glyphs_->glyphs());
   if (program.empty() && font_) {
