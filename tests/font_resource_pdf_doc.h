@@ -1,6 +1,7 @@
 #pragma once
 // A real document for the font resource tests: the engine's writer, the
 // platform stand-in's fonts, and text runs written into a page by hand.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,8 +14,10 @@ namespace pyra::fonts::testing {
 
 class PdfFontDoc {
  public:
-  explicit PdfFontDoc(uint8_t font_mode = 0, const std::string& name = "fonts.pdf") : file_(dir_.file(name)) {
+  explicit PdfFontDoc(uint8_t font_mode = 0, const std::function<void(pdf::TPxPDFDevice&)>& setup = nullptr)
+      : file_(dir_.file("fonts.pdf")) {
     device_.setFileName(file_);
+    if (setup) setup(device_);
     device_.setFontMode(font_mode);
     device_.setCallbacks([this](int32_t code, const std::string& t) { errors += std::to_string(code) + " " + t + "\n"; },
                          nullptr);

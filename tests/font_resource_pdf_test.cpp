@@ -261,3 +261,30 @@ TEST(FontResourcePdf, UnknownFacesAndUnmappedCharsetsStillGiveUsableFonts) {
   EXPECT_EQ(doc.fonts().fonts()[0]->widths().size(), size_t(doc.fonts().fonts()[0]->lastChar() -
                                                              doc.fonts().fonts()[0]->firstChar() + 1));
 }
+
+TEST(FontResourcePdf, EncryptedDocumentsKeepFontsReadable) {
+  for (uint8_t key_mode : {0, 1, 2}) {
+    PdfFontDoc doc(5, [&](pdf::TPxPDFDevice& d) {
+      d.setPermission(1 | 2);
+      d.setKeyLengthMode(key_mode);
+      d.setPasswords("owner", "user");
+      d.setCompression(1);
+    });
+    const std::string pdf = makeDocument(doc);
+    std::string report;
+    EXPECT_TRUE(testkit::qpdfCheck(pdf, &report, "--password=user")) << "key mode " << int(key_mode) << report;
+    const std::string text = testkit::pdfText(pdf, "-upw user");
+    for (const TextRun& r : kRuns) {
+      if (r.charset == 177) continue;
+      EXPECT_NE(text.find(utf8(r.text)), std::string::npos)
+          << "key mode " << int(key_mode) << ", " << r.face << " charset " << r.charset << ":\n" << text;
+    }
+    // The CIDSystemInfo strings decrypt to what readers look up.
+    const std::string plain = pdf + ".plain.pdf";
+    testkit::run("qpdf --password=user --decrypt --qdf " + shellQuote(pdf) + " " + shellQuote(plain));
+    const std::string decrypted = testkit::readText(plain);
+    EXPECT_TRUE(decrypted.find("/Ordering (Japan1)") != std::string::npos ||
+                decrypted.find("/Ordering <4a6170616e31>") != std::string::npos)
+        << "key mode " << int(key_mode);
+  }
+}
