@@ -207,6 +207,7 @@ TEST(FontResourcePdf, RenderedRunsAreAsWideAsTheirWidths) {
       {"Courier New", 0, 0, u"IThe quick brown fox jumps over the lazyI"},
       {"Arial", 204, 0, u"I\u0428\u0428\u0428\u0416\u0416\u0416\u0429\u0429\u0429\u042e\u042e\u042e\u0434\u0434I"},
       {"Times New Roman", 238, 2, u"I\u0158\u0158\u0158\u0160\u0160\u0160\u017d\u017d\u017d\u0148\u0148\u0148I"},
+      {"Symbol", 2, 0, u"|abgdpqwertyuiop|"},
   };
   constexpr int kDpi = 144;
   constexpr double kSize = 14;

@@ -27,8 +27,12 @@ std::string TPxPDFFont::fontDictionaryText() {
     return "Type/Font\n/Subtype/Type0\n/BaseFont/" + std::string(kBase[k]) + std::string(styleSuffix(style_)) +
            "\n/Encoding " + kEncoding[k] + "\n/DescendantFonts[" + descriptor_->cidFont()->reference() + "]\n";
   }
-  return "Type/Font\n/Subtype/TrueType\n/BaseFont" + pdf::pdfName(descriptor_->pdfFontName()) + "\n/Encoding " +
-         encoding_ + "\n";
+  std::string text = "Type/Font\n/Subtype/TrueType\n/BaseFont" + pdf::pdfName(descriptor_->pdfFontName()) + "\n";
+  // A symbol font's bytes are codes of its symbol character map. With an
+  // encoding beside them readers look the codes up as Latin glyph names and
+  // draw nothing; without one they use the font's own map.
+  if (!symbol()) text += "/Encoding " + encoding_ + "\n";
+  return text;
 }
 
 std::string TPxPDFFont::asString() { return "/" + fontDictionaryText(); }

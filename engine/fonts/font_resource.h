@@ -69,9 +69,6 @@ class TPxPDFFont : public pdf::TPxCustomPDFType {
   TPxEncodingVector* encoding_object_ = nullptr;  // shared, owned by the resources
   pdf::TPxPDFStream* to_unicode_ = nullptr;       // owned by the resources
   bool to_unicode_made_ = false;
-  // Codes drawn with a CJK font, multi-byte codes as their bytes, for the
-  // text-extraction map.
-  std::map<std::string, char16_t> cjk_codes_;
 };
 
 }  // namespace pyra::fonts

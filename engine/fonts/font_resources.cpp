@@ -153,7 +153,7 @@ int32_t FontResources::findOrCreateFont(std::string_view requested_face, int32_t
     loadFontMetrics(*font, face, compact);
     if (charset == kDefaultCharset && font->charset_ != kDefaultCharset) font->charset_substituted_ = true;
     if (cjk != CjkKind::None) font->descriptor_->setupCjk(cjk, styleSuffix(style));
-    else {
+    else if (!font->symbol()) {
       font->encoding_ = encodingFor(charset);
       for (auto& e : encodings_)
         if (e->charset() == charset) font->encoding_object_ = e.get();
@@ -326,12 +326,11 @@ pdf::TPxPDFStream* FontResources::toUnicodeFor(TPxPDFFont& font) {
   if (font.standard_ || font.symbol() || !font.descriptor_) return nullptr;
   std::vector<std::pair<std::string, char16_t>> pairs;
   std::vector<std::pair<std::string, std::string>> space;
+  // CJK fonts extract through their collection's own maps, which every
+  // reader carries; a ToUnicode map beside a predefined CMap only confuses
+  // some of them.
   if (font.descriptor_->cjkKind() != CjkKind::None) {
-    if (font.cjk_codes_.empty()) return nullptr;
-    for (auto& [code, unit] : font.cjk_codes_) pairs.emplace_back(code, unit);
-    space = {{"00", "80"}, {"A0", "DF"}, {"8140", "FEFE"}};
-    if (font.code_page_ != 932) space = {{"00", "80"}, {"8140", "FEFE"}};
-  } else {
+    return nullptr;  } else {
     // WinAnsiEncoding and its Euro sign extract by themselves.
     if (font.code_page_ == 1252) return nullptr;
     for (int c = 32; c <= 255; ++c) {
@@ -458,10 +457,6 @@ bool FontResources::marksGlyphs() const {
 
 void FontResources::markUsedA(std::string_view bytes) {
   if (!current_ || bytes.empty()) return;
-  if (current_->descriptor_ && current_->descriptor_->cjkKind() != CjkKind::None) {
-    markUsedW(toWide(current_->code_page_, bytes));
-    return;
-  }
   if (!marksGlyphs()) return;
   SubsetGlyphs& g = *current_->descriptor_->program()->glyphs();
   if (current_->symbol()) {
@@ -473,18 +468,6 @@ void FontResources::markUsedA(std::string_view bytes) {
 
 void FontResources::markUsedW(std::u16string_view text) {
   if (!current_ || text.empty()) return;
-  if (current_->descriptor_ && current_->descriptor_->cjkKind() != CjkKind::None) {
-    // Remember each character's bytes so a reader can map them back.
-    const uint32_t cp = current_->code_page_;
-    if (!platform_.hasCodePage(cp)) return;
-    for (char16_t u : text) {
-      if (u < 0x20 || (u >= 0xD800 && u <= 0xDFFF) || current_->cjk_codes_.size() >= 65536) continue;
-      bool substituted = false;
-      std::string code = platform_.toAnsi(cp, std::u16string_view(&u, 1), substituted);
-      if (!substituted && !code.empty() && code.size() <= 2) current_->cjk_codes_.emplace(code, u);
-    }
-    return;
-  }
   if (!marksGlyphs()) return;
   SubsetGlyphs& g = *current_->descriptor_->program()->glyphs();
   for (char16_t u : text) g.markChar(u);
