@@ -147,6 +147,11 @@ TEST(FontResources, SymbolFaceWithDefaultCharsetIsFoundAgain) {
   EXPECT_EQ(f->descriptor()->Flags, 6);
   EXPECT_EQ(doc.fonts->findOrCreateFont("Wingdings", 1, 0), n);
   EXPECT_EQ(doc.fonts->findOrCreateFont("Wingdings", 2, 0), n);
+  // Asked for with the ANSI charset: one more font, found again after that.
+  const int ansi = doc.fonts->findOrCreateFont("Symbol", 0, 0);
+  EXPECT_EQ(doc.fonts->currentFont()->charset(), 2);
+  EXPECT_EQ(doc.fonts->findOrCreateFont("Symbol", 0, 0), ansi);
+  EXPECT_EQ(doc.fonts->fonts().size(), 2u);
   // Symbol text is shown byte for byte.
   EXPECT_EQ(doc.fonts->wideToAnsi(u"\xF041\x0042"), "AB");
   const std::string pdf = doc.finish();

@@ -136,7 +136,11 @@ int32_t FontResources::findOrCreateFont(std::string_view requested_face, int32_t
   const CjkKind cjk = cjkKindForCharset(charset);
 
   for (auto& f : fonts_) {
-    if ((f->charset() == charset || (charset == kDefaultCharset && f->charsetSubstituted())) &&
+    // A symbol font's charset becomes 2 whatever was asked; the charset it
+    // was asked with must find it again too, or every selection of, say,
+    // "Symbol" with the ANSI charset would add another font.
+    if ((f->charset() == charset || f->requestedCharset() == charset ||
+         (charset == kDefaultCharset && f->charsetSubstituted())) &&
         f->style() == style && equalsIgnoringCase(f->face(), face)) {
       current_ = f.get();
       return f->number();
