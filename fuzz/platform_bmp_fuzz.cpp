@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } info{};
   info.h.biSize = sizeof info.h;
   if (GetDIBits(dc, bm, 0, 0, nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) &&
-      uint64_t(info.h.biWidth) * uint64_t(info.h.biHeight) <= 4u << 20) {
+      uint64_t(info.h.biWidth) * uint64_t(info.h.biHeight) <= 1u << 18) {
     for (int bpp : {24, 1, 8}) {
       const int w = info.h.biWidth, h = info.h.biHeight;
       info.h.biBitCount = uint16_t(bpp);

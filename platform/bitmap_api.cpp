@@ -1,4 +1,5 @@
 // The exported bitmap calls: creation, pixel extraction, BMP loading.
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -12,6 +13,11 @@
 #include "support/checked_math.h"
 
 using namespace pyra::gdi;
+
+static_assert(sizeof(BITMAPFILEHEADER) == 14 && sizeof(BITMAPINFOHEADER) == 40);
+static_assert(sizeof(BITMAPCOREHEADER) == 12 && sizeof(RGBQUAD) == 4);
+static_assert(sizeof(void*) != 4 || (sizeof(BITMAP) == 24 && sizeof(DIBSECTION) == 84));
+static_assert(offsetof(DIBSECTION, dsBmih) == sizeof(BITMAP));
 
 namespace {
 

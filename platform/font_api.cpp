@@ -1,4 +1,5 @@
 // The exported font calls.
+#include <cstddef>
 #include <cstring>
 
 #include "platform/api_guard.h"
@@ -7,6 +8,16 @@
 #include "platform/font_object.h"
 
 using namespace pyra::gdi;
+
+// The records keep the documented field order and sizes; only the name
+// fields of OUTLINETEXTMETRICA grow with the pointer size.
+static_assert(sizeof(LOGFONTA) == 60 && sizeof(LOGFONTW) == 92);
+static_assert(sizeof(TEXTMETRICA) == 56 && sizeof(PANOSE) == 10);
+static_assert(offsetof(OUTLINETEXTMETRICA, otmPanoseNumber) == 61);
+static_assert(offsetof(OUTLINETEXTMETRICA, otmItalicAngle) == 88);
+static_assert(offsetof(OUTLINETEXTMETRICA, otmrcFontBox) == 116);
+static_assert(offsetof(OUTLINETEXTMETRICA, otmsUnderscorePosition) == 192);
+static_assert(sizeof(void*) != 4 || sizeof(OUTLINETEXTMETRICA) == 212);
 
 namespace {
 

@@ -291,7 +291,9 @@ unsigned FontObject::outlineTextMetrics(unsigned size, OUTLINETEXTMETRICA* out) 
   o.otmfsType = d.fs_type;
   o.otmsCharSlopeRise = d.caret_rise;
   o.otmsCharSlopeRun = d.caret_run;
-  o.otmItalicAngle = INT(std::lround(d.italic_angle));
+  // Tenths of a degree: the documented field says degrees, but the platform
+  // has always reported tenths (Arial Italic gives -120).
+  o.otmItalicAngle = INT(std::lround(d.italic_angle * 10));
   o.otmEMSquare = UINT(d.units_per_em);
   o.otmAscent = scaled(d.typo_ascender);
   o.otmDescent = scaled(d.typo_descender);

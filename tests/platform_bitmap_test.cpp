@@ -328,7 +328,7 @@ TEST(PlatformBitmaps, ObjectDescriptionsTellSectionsFromDeviceBitmaps) {
   EXPECT_EQ(GetObjectA(ddb, sizeof bm - 1, &bm), 0);
 
   BITMAPINFO bi{};
-  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 7, -4, 1, 8, BI_RGB, 0, 0, 0, 0, 0};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 7, -4, 1, 8, BI_RGB, 0, 0, 0, 1, 0};  // one colour: all bmiColors holds
   void* bits = nullptr;
   HBITMAP sec = CreateDIBSection(0, &bi, DIB_RGB_COLORS, &bits, 0, 0);
   ASSERT_NE(sec, 0u);

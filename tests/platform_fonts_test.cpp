@@ -169,7 +169,7 @@ TEST(PlatformFonts, OutlineMetricsComeFromTheFontTables) {
     EXPECT_EQ(otm->otmrcFontBox.right, em(be.s16(head + 40))) << name;
     EXPECT_EQ(otm->otmrcFontBox.top, em(be.s16(head + 42))) << name;
     const double angle = int32_t(be.u32(post + 4)) / 65536.0;
-    EXPECT_EQ(otm->otmItalicAngle, int(std::lround(angle))) << name << " degrees, from post";
+    EXPECT_EQ(otm->otmItalicAngle, int(std::lround(angle * 10))) << name << " tenths of a degree, from post";
     if (c.italic) {
       EXPECT_LT(otm->otmItalicAngle, 0) << name;
     }

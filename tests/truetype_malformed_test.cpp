@@ -45,6 +45,16 @@ void setFirstComponent(Bytes& b, uint16_t composite, uint16_t component) {
   put16(b, at + 12, component);
 }
 
+// The first n composite glyphs, by id.
+std::vector<uint16_t> composites(const Bytes& b, size_t n) {
+  auto font = parseTrueType(b);
+  std::vector<uint16_t> out;
+  for (uint32_t g = 0; font && g < font->numGlyphs() && out.size() < n; ++g)
+    if (!font->components(uint16_t(g)).empty()) out.push_back(uint16_t(g));
+  EXPECT_EQ(out.size(), n);
+  return out;
+}
+
 struct Case {
   const char* name;
   std::function<void(Bytes&)> mutate;
@@ -129,6 +139,24 @@ const std::vector<Case>& cases() {
          setFirstComponent(b, c, a);
        },
        "contains itself"},
+      {"composites nested 20 deep, outermost first",
+       [](Bytes& b) {
+         const auto chain = composites(b, 21);
+         for (size_t i = 0; i + 1 < chain.size(); ++i) setFirstComponent(b, chain[i], chain[i + 1]);
+       },
+       "nests deeper"},
+      {"composites nested 20 deep, innermost first",
+       [](Bytes& b) {
+         const auto chain = composites(b, 21);
+         for (size_t i = 0; i + 1 < chain.size(); ++i) setFirstComponent(b, chain[i + 1], chain[i]);
+       },
+       "nests deeper"},
+      {"composites nested 16 deep",
+       [](Bytes& b) {
+         const auto chain = composites(b, 16);
+         for (size_t i = 0; i + 1 < chain.size(); ++i) setFirstComponent(b, chain[i + 1], chain[i]);
+       },
+       nullptr},
       {"component past the glyphs", [](Bytes& b) { setFirstComponent(b, glyphOf(b, 0xE9), 0xFFF0); }, "uses glyph"},
       {"components run past the glyph",
        [](Bytes& b) {
@@ -168,6 +196,18 @@ const std::vector<Case>& cases() {
          }
        },
        nullptr},
+      {"format 4 relabelled format 12",
+       [](Bytes& b) {
+         const size_t cmap = tableOffset(b, tableTag("cmap"));
+         put16(b, cmap + get32(b, cmap + 4 + 4), 12);
+       },
+       "groups"},
+      {"cmap with only an unknown encoding",
+       [](Bytes& b) {
+         const size_t cmap = tableOffset(b, tableTag("cmap"));
+         for (size_t i = 0; i < get16(b, cmap + 2); ++i) put16(b, cmap + 4 + 8 * i, 7);
+       },
+       "no Unicode, symbol or byte character map"},
       {"garbage name table",
        [](Bytes& b) {
          const size_t name = tableOffset(b, tableTag("name"));

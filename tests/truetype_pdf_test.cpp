@@ -114,6 +114,11 @@ TEST_P(TrueTypePdf, SubsetIsEmbeddedTaggedAndRendersAsTheWholeFont) {
   EXPECT_EQ(whole_row[3], "yes") << tf.label << ": emb";
   EXPECT_EQ(whole_row[4], "no") << tf.label << ": sub";
 
+  // MuPDF as a second renderer: it loads the subset without complaint.
+  const auto mu = testkit::run("mutool draw -q -o " + testkit::shellQuote(dir.file("mu.png")) + " " +
+                               testkit::shellQuote(subset_pdf) + " 2>&1 | grep -v 'ICC support'");
+  EXPECT_EQ(mu.out, "") << tf.label << ": mutool says " << mu.out;
+
   EXPECT_NE(testkit::pdfText(subset_pdf).find("Fjord \xC3\xA9 42!"), std::string::npos)
       << tf.label << ": " << testkit::pdfText(subset_pdf);
 

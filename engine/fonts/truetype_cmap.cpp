@@ -170,9 +170,10 @@ TrueTypeCmap TrueTypeCmap::parse(std::span<const uint8_t> table, uint16_t num_gl
                                       : parseFormat6(table, offset);
         continue;
       }
-      if (rank == 0 && (format == 0 || format == 6)) {
-        // Byte maps of the Macintosh platform: a last resort for codes up
-        // to 255; format 0 is preferred, as the engine always did.
+      if (rank == 0 && (format == 0 || (format == 6 && platform == 1))) {
+        // Byte maps, mostly the Macintosh platform's: a last resort for
+        // codes up to 255. Format 0 is taken from any platform, as the
+        // engine always did, and preferred.
         const int brank = format == 0 ? 2 : 1;
         if (brank > byte_rank) {
           byte_rank = brank;
@@ -210,7 +211,11 @@ uint16_t TrueTypeCmap::glyphForChar(uint32_t code) const {
     g = lookup(symbol_, code);
     if (g == 0 && code >= 0x20 && code <= 0xFF) g = lookup(symbol_, 0xF000 + code);
   }
-  if (g == 0 && code <= 0xFF) g = lookup(byte_map_, code);
+  // The byte maps are Macintosh-encoded and agree with Unicode only in part
+  // (not even on controls), so they answer only for a font that has nothing
+  // better.
+  if (g == 0 && code <= 0xFF && unicode_.empty() && symbol_.empty())
+    g = lookup(byte_map_, code);
   return g < num_glyphs_ ? g : 0;
 }
 
@@ -230,6 +235,9 @@ uint16_t TrueTypeCmap::glyphForSymbolCode(uint8_t code) const {
 std::vector<std::pair<uint32_t, uint16_t>> TrueTypeCmap::pairs(const Map& map, const std::vector<bool>& keep) {
   std::vector<std::pair<uint32_t, uint16_t>> out;
   const auto kept = [&](uint32_t g) { return g != 0 && g < keep.size() && keep[g]; };
+  std::vector<uint16_t> kept_ids;
+  for (size_t g = 1; g < keep.size(); ++g)
+    if (keep[g]) kept_ids.push_back(uint16_t(g));
   for (const auto& r : map) {
     if (!r.glyphs.empty()) {
       for (uint32_t c = r.first; c <= r.last; ++c)
@@ -243,13 +251,15 @@ std::vector<std::pair<uint32_t, uint16_t>> TrueTypeCmap::pairs(const Map& map, c
       }
       continue;
     }
-    // Unwrapped runs can span a million codes; visit only the codes whose
-    // glyph exists.
-    const int64_t lo = std::max<int64_t>(r.first, 1 - r.delta);
-    const int64_t hi = std::min<int64_t>(r.last, int64_t(keep.size()) - 1 - r.delta);
-    for (int64_t c = lo; c <= hi; ++c)
-      if (kept(uint32_t(c + r.delta))) out.emplace_back(uint32_t(c), uint16_t(c + r.delta));
+    // Unwrapped runs can span a million codes; visit only the kept glyphs
+    // that fall inside the run's glyph range.
+    const int64_t lo = std::max<int64_t>(int64_t(r.first) + r.delta, 1);
+    const int64_t hi = std::min<int64_t>(int64_t(r.last) + r.delta, int64_t(keep.size()) - 1);
+    if (lo > hi) continue;
+    for (auto it = std::lower_bound(kept_ids.begin(), kept_ids.end(), uint16_t(lo)); it != kept_ids.end() && *it <= hi; ++it)
+      out.emplace_back(uint32_t(int64_t(*it) - r.delta), *it);
   }
+  std::sort(out.begin(), out.end());
   return out;
 }
 

@@ -229,12 +229,13 @@ class TrueTypeParser {
     state[g] = 1;
     uint8_t d = 0;
     for (uint16_t c : f_.components_[g]) {
-      if (f_.components_[c].empty()) {
-        if (c == g) fail("glyf: composite glyph " + num(g) + " contains itself");
-        continue;
-      }
+      if (f_.components_[c].empty()) continue;
       d = std::max<uint8_t>(d, uint8_t(walk(c, state, depth, level + 1) + 1));
     }
+    // Checked again here: a glyph reached through the memo adds its whole
+    // depth without the recursion going down.
+    if (level + d > kMaxComponentDepth)
+      fail("glyf: composite glyph " + num(g) + " nests deeper than " + num(kMaxComponentDepth) + " levels");
     state[g] = 2;
     depth[g] = d;
     return d;

@@ -164,8 +164,10 @@ typedef struct tagPANOSE {
 
 /* The four name fields hold byte offsets from the start of the record to
  * zero-terminated strings stored after it in the caller's buffer (as
- * documented), not addresses. otmItalicAngle is in degrees, counter-clockwise
- * from vertical (negative for fonts leaning right). */
+ * documented), not addresses. otmItalicAngle is in tenths of a degree,
+ * counter-clockwise from vertical (-120 for a face leaning 12 degrees to the
+ * right), as the platform has always reported it despite its first
+ * documentation saying degrees: a PDF /ItalicAngle needs it divided by 10. */
 typedef struct tagOUTLINETEXTMETRICA {
   UINT otmSize;
   TEXTMETRICA otmTextMetrics;
