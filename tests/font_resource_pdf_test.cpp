@@ -117,6 +117,16 @@ TEST(FontResourcePdf, OneResourcePerFaceStyleAndCharset) {
       EXPECT_EQ(it->second.emb, cjk ? "no" : m.emb) << "mode " << int(m.mode) << " " << e.name;
     }
     EXPECT_EQ(doc.errors, "") << "mode " << int(m.mode);
+    if (m.mode == 0) {
+      // Degrees, as readers expect: the faces lean 12 degrees (Arial) or
+      // thereabouts, never -120.
+      const std::string file = testkit::readText(pdf);
+      std::smatch a;
+      ASSERT_TRUE(std::regex_search(file, a, std::regex("/FontName/Arial,Italic\n[^>]*/ItalicAngle (-?\\d+)")));
+      EXPECT_EQ(a[1], "-12");
+      ASSERT_TRUE(std::regex_search(file, a, std::regex("/FontName/Arial\n[^>]*/ItalicAngle (-?\\d+)")));
+      EXPECT_EQ(a[1], "0");
+    }
   }
 }
 

@@ -14,7 +14,8 @@ namespace pyra::fonts {
 struct FontMetrics {
   int32_t height = 0, ascent = 0, internal_leading = 0, external_leading = 0, ave_char_width = 0;
   int32_t first_char = 0, last_char = 0, charset = 0;
-  int32_t outline_ascent = 0, outline_descent = 0, cap_height = 0, x_height = 0, italic_angle = 0;
+  int32_t outline_ascent = 0, outline_descent = 0, cap_height = 0, x_height = 0;
+  int32_t italic_angle = 0;  // tenths of a degree, negative leaning right
   int32_t box_left = 0, box_top = 0, box_right = 0, box_bottom = 0;  // y-up font units
 };
 

@@ -222,7 +222,9 @@ void FontResources::loadFontMetrics(TPxPDFFont& font, const std::string& face, c
   d->TextAscent = m.ascent;
   d->CapHeight = m.cap_height != 0 ? m.cap_height : 500;
   d->Descent = m.outline_descent;
-  d->ItalicAngle = m.italic_angle;
+  // The platform reports tenths of a degree; PDF readers expect degrees,
+  // and an italic face written as -120 would be taken as lying on its side.
+  d->ItalicAngle = m.italic_angle >= 0 ? (m.italic_angle + 5) / 10 : -((5 - m.italic_angle) / 10);
   d->StemV = 0;
   d->AvgWidth = m.ave_char_width;
   d->Leading = m.internal_leading + m.external_leading;
