@@ -84,9 +84,11 @@ std::optional<std::vector<uint8_t>> PageFile::readBody() const {
 }
 
 std::unique_ptr<TempMetafileCopy> TempMetafileCopy::makeFrom(const PageFile& page) {
+  // An unusable temporary folder (TMPDIR naming nothing) is not replaced
+  // by a guess: the caller then hands the bytes over from memory.
   std::error_code ec;
-  std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
-  if (ec) folder = "/tmp";
+  const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
+  if (ec) return nullptr;
   std::string name = (folder / "mfxXXXXXX").string();
   const int fd = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) return nullptr;

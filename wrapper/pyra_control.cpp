@@ -123,7 +123,7 @@ void PyraControl::drawPageFile(std::string_view file_name, int32_t x, int32_t y,
     return;
   }
 
-  const std::vector<uint8_t> bits = platform_->windowsBits(wmf);
+  const std::vector<uint8_t> bits = wmf != 0 ? platform_->windowsBits(wmf) : std::vector<uint8_t>{};
   const PlaceableHeader& box = page.header();
   const PictureRecord picture{8, int32_t(box.RIGHT) - box.LEFT, int32_t(box.BOTTOM) - box.TOP, int32_t(wmf)};
   const int32_t dc = GetPDFDC();
