@@ -150,6 +150,10 @@ void PYRA_SetTextAttrEx(int32_t env, const char* font, int32_t size, uint8_t cs,
 void PYRA_SetPenAttr(int32_t env, uint8_t style, int32_t width, int32_t color) noexcept {
   record("SetPenAttr(" + joined(n(env), n(style), n(width), n(color)) + ")");
 }
+int32_t PYRA_SetSProp(int32_t env, int32_t property, const char* value) noexcept {
+  record("SetSProp(" + joined(n(env), n(property), quoted(value)) + ")");
+  return 1;
+}
 void PYRA_SetBrushAttr(int32_t env, uint8_t style, int32_t color) noexcept {
   record("SetBrushAttr(" + joined(n(env), n(style), n(color)) + ")");
 }
@@ -367,6 +371,7 @@ TEST_F(ControlTest, DestructorFinalizesOnlyAnEnvironmentItOpenedAndTheHostDidNot
   const Case cases[] = {
       {"never opened", [](PyraControl&) {}, {}},
       {"opened and forgotten", [](PyraControl& c) { c.InitializeEx(); }, {"InitializeEx()", "Finalize(7)"}},
+      {"refused record", [](PyraControl& c) { fake().next_env = -1; c.InitializeEx(); }, {"InitializeEx()"}},
       {"opened and finalized", [](PyraControl& c) { c.Initialize(); c.Finalize(); },
        {"Initialize()", "Finalize(7)"}},
       {"opened and FinalizeAll", [](PyraControl& c) { c.Initialize(); c.FinalizeAll(); },
@@ -375,6 +380,7 @@ TEST_F(ControlTest, DestructorFinalizesOnlyAnEnvironmentItOpenedAndTheHostDidNot
   };
   for (const Case& c : cases) {
     fake().log.clear();
+    fake().next_env = 7;
     {
       PyraControl control;
       c.use(control);
@@ -508,6 +514,40 @@ TEST_F(ControlTest, ACutNeverLeavesHalfAUtf8Character) {
     const char* title = reinterpret_cast<const char*>(fake().options.data() + offsetOf(kTextFields[8]));
     EXPECT_EQ(std::string(title), c.kept) << c.name;
   }
+}
+
+TEST_F(ControlTest, PasswordsAndInputFileTooLongForTheRecordAlsoReachTheEngineWhole) {
+  struct Case {
+    const char* name;
+    std::function<void(PyraControl&)> set;
+    std::vector<std::string> expected;
+  };
+  const std::string p19(19, 'u'), p20(20, 'u'), o25(25, 'o'), f127(127, 'f'), f128(128, 'f');
+  const Case cases[] = {
+      {"user password that fits", [&](PyraControl& c) { c.USERPASSWORD = p19; }, {"InitializeEx()"}},
+      {"user password one too long", [&](PyraControl& c) { c.USERPASSWORD = p20; },
+       {"InitializeEx()", "SetSProp(7,12,\"" + p20 + "\")"}},
+      {"owner password too long", [&](PyraControl& c) { c.OWNERPASSWORD = o25; },
+       {"InitializeEx()", "SetSProp(7,11,\"" + o25 + "\")"}},
+      {"input file that fits", [&](PyraControl& c) { c.INPUTPDFFILE = f127; }, {"InitializeEx()"}},
+      {"input file too long", [&](PyraControl& c) { c.INPUTPDFFILE = f128; },
+       {"InitializeEx()", "SetSProp(7,13,\"" + f128 + "\")"}},
+      {"long information texts are only cut", [&](PyraControl& c) { c.TITLE = std::string(400, 't'); },
+       {"InitializeEx()"}},
+  };
+  for (const Case& c : cases) {
+    fake().log.clear();
+    PyraControl control;
+    c.set(control);
+    control.InitializeEx();
+    EXPECT_EQ(fake().log, c.expected) << c.name;
+  }
+  fake().log.clear();
+  fake().next_env = -1;
+  PyraControl refused;
+  refused.USERPASSWORD = p20;
+  refused.InitializeEx();
+  EXPECT_EQ(fake().log, std::vector<std::string>{"InitializeEx()"}) << "no environment, no properties";
 }
 
 // ---------------------------------------------------------------------------

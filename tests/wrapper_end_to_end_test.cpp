@@ -236,6 +236,28 @@ TEST(WrapperWithEngineTest, OptionFieldsReachTheDocumentInformation) {
   EXPECT_EQ(infoField(info, "Keywords"), "alpha beta");
 }
 
+TEST(WrapperWithEngineTest, PasswordsLongerThanTheRecordOpenTheDocument) {
+  TempDir work;
+  const std::string pdf = work.file("secret.pdf");
+  const std::string user = "a-user-password-of-25-ch";
+  const std::string owner = "an-owner-password-of-29-chars";
+  PyraControl control;
+  control.PERMISSION = 1 | 2;  // encrypt, allow printing
+  control.USERPASSWORD = user;
+  control.OWNERPASSWORD = owner;
+  ASSERT_GT(control.InitializeEx(), 0);
+  ASSERT_EQ(control.BeginDoc(pdf, 0), 1);
+  control.StartPage();
+  control.EndPage();
+  control.EndDoc();
+  control.Finalize();
+  std::string report;
+  EXPECT_TRUE(qpdfCheck(pdf, &report, "--password=" + shellQuote(user))) << report;
+  EXPECT_TRUE(qpdfCheck(pdf, &report, "--password=" + shellQuote(owner))) << report;
+  EXPECT_FALSE(qpdfCheck(pdf, &report, "--password=" + shellQuote(user.substr(0, 19))))
+      << "the password was cut to the record's 19 bytes";
+}
+
 TEST(WrapperWithEngineTest, BeginDocNamesReachTheEngine) {
   TempDir work;
   const fs::path folder = work.path() / "Ausgabe-ü";

@@ -42,6 +42,11 @@ class HandleRelease {
   bool enhanced_;
 };
 
+// Text properties of PYRA_SetSProp.
+constexpr int32_t kPropertyOwnerPassword = 11;
+constexpr int32_t kPropertyUserPassword = 12;
+constexpr int32_t kPropertyInputFile = 13;
+
 std::string currentFolder() {
   std::error_code ec;
   auto folder = std::filesystem::current_path(ec);
@@ -193,7 +198,24 @@ int32_t PyraControl::InitializeEx() {
   copyText(options.KEYWORDS, KEYWORDS);
   PDFENV = PYRA_InitializeEx(&options);
   owns_environment_ = PDFENV > 0;
+  if (PDFENV > 0) passTextsTheRecordCut();
   return PDFENV;
+}
+
+void PyraControl::passTextsTheRecordCut() {
+  // A password cut to the record's 19 bytes would encrypt the document with
+  // a password the user never typed (PDF readers compare up to 32 bytes),
+  // and a cut input path names another file. Those two reach the engine
+  // whole through its text properties; the cut copies stay in the record.
+  struct Whole { const std::string& text; size_t buffer; int32_t property; };
+  const Whole texts[] = {
+      {OWNERPASSWORD, sizeof(PyraOptions::OWNERPASSWORD), kPropertyOwnerPassword},
+      {USERPASSWORD, sizeof(PyraOptions::USERPASSWORD), kPropertyUserPassword},
+      {INPUTPDFFILE, sizeof(PyraOptions::INPUTPDFFILE), kPropertyInputFile},
+  };
+  for (const Whole& w : texts)
+    if (w.text.size() >= w.buffer && w.text.find('\0') == std::string::npos)
+      PYRA_SetSProp(PDFENV, w.property, w.text.c_str());
 }
 
 void PyraControl::Bookmark(int32_t x, int32_t y, std::string_view bookmark) {

@@ -47,7 +47,9 @@ using FileNameProvider = std::function<std::optional<std::string>(
 class PYRA_WRAP_API PyraControl {
  public:
   // Option fields, in declaration order. LONG fields are int32_t; text
-  // fields are cut to their record buffers (n - 1 bytes) by InitializeEx.
+  // fields are cut to their record buffers (n - 1 bytes) by InitializeEx,
+  // never inside a UTF-8 character. Passwords and INPUTPDFFILE longer than
+  // their buffers also reach the engine whole (text properties 11-13).
   int32_t PDFENV = 0;  // environment of every engine call
   int32_t DC = 0;      // device context last returned by GetPDFDC
   int32_t ENCODING = 0;
@@ -130,6 +132,7 @@ class PYRA_WRAP_API PyraControl {
 
  private:
   enum class Conversion { ByEngine, ByWrapper };
+  void passTextsTheRecordCut();
   void drawPageFile(std::string_view file_name, int32_t x, int32_t y, int32_t w, int32_t h, Conversion conversion);
 
   std::unique_ptr<MetafilePlatform> platform_;
