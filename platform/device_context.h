@@ -26,6 +26,10 @@ class DeviceContext : public GdiObject {
   // Logical pixels per inch, as GetDeviceCaps reports them.
   int dpi_x = 96;
   int dpi_y = 96;
+  // Size in pixels and depth, as GetDeviceCaps reports them.
+  int horz_res = 1920;
+  int vert_res = 1080;
+  int bits_pixel = 32;
 
   // Set for DCs that record into a metafile.
   std::unique_ptr<DcRecorder> recorder;

@@ -439,3 +439,31 @@ TEST(Threads, EnvironmentsOnSeveralThreadsAtOnce) {
     EXPECT_TRUE(qpdfCheck(dir.file("t" + std::to_string(t) + "-4.pdf"), &report)) << report;
   }
 }
+
+TEST(Commands, OutlineRecordsBuildEntries) {
+  TempDir dir;
+  Env env;
+  std::string file = dir.file("outline.pdf");
+  ASSERT_EQ(PYRA_BeginDoc(env.id, file.c_str(), 0), 1);
+  PYRA_StartPage(env.id);
+  auto record = [](const char* caption, int32_t mode, int32_t level) {
+    std::vector<uint8_t> r(572, 0);
+    std::strncpy(reinterpret_cast<char*>(r.data()), caption, 255);
+    int32_t values[] = {10, 20, 0, 0, 0, 0};
+    std::memcpy(&r[512], values, sizeof values);
+    std::memcpy(&r[540], &mode, 4);
+    std::memcpy(&r[544], &level, 4);
+    return r;
+  };
+  auto a = record("Chapter", 1, 0);
+  auto b = record("Section", 4, 1);  // mode 4 arrives as 6: a child of entry 1
+  EXPECT_EQ(PYRA_ExecCommand(env.id, 6, 0, a.data(), int32_t(a.size())), 1);
+  EXPECT_EQ(PYRA_ExecCommand(env.id, 6, 0, b.data(), int32_t(b.size())), 2);
+  EXPECT_EQ(PYRA_ExecCommand(env.id, 6, 0, nullptr, 0), 0);
+  PYRA_EndDoc(env.id);
+  std::string report;
+  EXPECT_TRUE(qpdfCheck(file, &report)) << report;
+  std::string tree = run("mutool show " + shellQuote(file) + " outline").out;
+  EXPECT_NE(tree.find("\"Chapter\""), std::string::npos) << tree;
+  EXPECT_NE(tree.find("\t\t\"Section\""), std::string::npos) << tree;
+}

@@ -8,6 +8,40 @@
 using namespace pyra;
 using namespace pyra::interface;
 
+namespace {
+
+// Command 6: an outline entry from the host's 560-byte record (two 256-byte
+// texts, six destination values, placement mode and level, flags and a
+// wide-caption pointer).
+int32_t addOutlineFromRecord(PyraEnvironment& e, const void* data) {
+  if (!data || !e.device->isOpen()) return 0;
+  const auto* b = static_cast<const uint8_t*>(data);
+  auto i32 = [&](size_t off) {
+    int32_t v;
+    std::memcpy(&v, b + off, 4);
+    return v;
+  };
+  std::string caption = fixedText(reinterpret_cast<const char*>(b), 256);
+  std::string name = fixedText(reinterpret_cast<const char*>(b + 256), 256);
+  const bool wide = (i32(548) & 2) != 0;
+  if (wide) {
+    const char16_t* w;
+    std::memcpy(&w, b + 556, sizeof w);
+    caption.clear();
+    // The wide caption becomes 8-bit text first, as every caption is; an
+    // unbounded host string is cut at the buffer size of an 8-bit caption.
+    for (size_t i = 0; w && i < 255 && w[i]; ++i) caption += w[i] < 256 ? char(w[i]) : '?';
+  }
+  int32_t relation = i32(540);
+  if (relation == 4) relation = 6;
+  auto& nav = e.device->navigation();
+  auto entry = nav.makeEntry(caption, name, i32(528), i32(512), i32(516), i32(520), i32(524), i32(532));
+  int32_t index = nav.addOutlineEntry(std::move(entry), relation, i32(544));
+  return wide ? 0 : index;
+}
+
+}  // namespace
+
 extern "C" PYRA_API int32_t PYRA_SetSProp(int32_t env, int32_t property, const char* value) noexcept {
   return atBoundary(env, 0, [&](PyraEnvironment& e) -> int32_t {
     std::string v = textOrEmpty(value);
@@ -112,6 +146,8 @@ extern "C" PYRA_API int32_t PYRA_ExecCommand(int32_t env, int32_t command, int32
         e.page_decoration.fill(0);
         e.decoration_set = false;
         return 0;
+      case 6:
+        return addOutlineFromRecord(e, data);
       case 12:
         e.rich_edit_columns = parameter < 1 ? 1 : parameter;
         return 0;

@@ -120,10 +120,14 @@ TPxPDFCatalog::TPxPDFCatalog(TPxPDFDevice* owner)
 
 void TPxPDFCatalog::writeObject() {
   TPxPDFDevice& d = device();
+  TPxPDFOutline& outline = d.navigation().outline();
+  const bool has_outline = outline.hasEntries();
+  if (has_outline) outline.writeTree();
   beginWrite();
   d.writeLine(headerText());
   d.writeLine("/Type/Catalog");
   d.writeLine("/Pages " + pages_->reference());
+  if (has_outline) d.writeLine("/Outlines " + outline.reference());
   writeExtraEntries();
   if (d.encryption()) {
     std::string extensions = d.encryption()->catalogEntries();

@@ -99,6 +99,7 @@ void TPxPDFDevice::resetDocument() {
   // objects may refer to the resources and the catalog.
   page_.reset();
   pending_.clear();
+  navigation_.reset();
   info_object_.reset();
   encryption_object_.reset();
   encryption_.reset();
@@ -237,6 +238,24 @@ void TPxPDFDevice::endPage() {
 }
 
 void TPxPDFDevice::freePendingObjects() { pending_.clear(); }
+
+std::u16string TPxPDFDevice::decodeText(const std::string& bytes, uint32_t code_page) const {
+  if (text_decoder_) return text_decoder_(bytes, code_page);
+  // Windows-1252: Latin-1 with typographic characters in 0x80-0x9F.
+  static constexpr char16_t k80[32] = {
+      0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+  std::u16string out;
+  out.reserve(bytes.size());
+  for (unsigned char c : bytes) out += (c >= 0x80 && c < 0xA0) ? k80[c - 0x80] : char16_t(c);
+  return out;
+}
+
+bool TPxPDFDevice::writerCommand(int32_t code, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                                 const std::string& payload) {
+  return navigation_.writerCommand(code, left, top, right, bottom, payload);
+}
 
 void TPxPDFDevice::writeTrailer() {
   for (auto& p : pending_)

@@ -12,6 +12,7 @@
 
 #include "engine/pdf/byte_sink.h"
 #include "engine/pdf/document_objects.h"
+#include "engine/pdf/navigation.h"
 #include "engine/pdf/object_encryption.h"
 #include "engine/pdf/xref_list.h"
 
@@ -131,6 +132,16 @@ class TPxPDFDevice {
   TPxPDFCatalog& catalog() { return *catalog_; }
   // The open page's content stream, made on first use.
   TPxPDFStream& pageContent();
+  Navigation& navigation() { return navigation_; }
+  // 8-bit text in a Windows code page as UTF-16. Without a decoder of the
+  // platform, code page 1252 is assumed.
+  using TextDecoder = std::function<std::u16string(const std::string& bytes, uint32_t code_page)>;
+  void setTextDecoder(TextDecoder d) { text_decoder_ = std::move(d); }
+  std::u16string decodeText(const std::string& bytes, uint32_t code_page) const;
+  // Writer comments the document acts on (links, destinations, outline
+  // entries); false when the code is not one of them.
+  virtual bool writerCommand(int32_t code, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                             const std::string& payload);
   // Annotations and similar objects written at the end of the document.
   void addPendingObject(std::unique_ptr<TPxCustomPDFType> object) { pending_.push_back(std::move(object)); }
 
@@ -193,6 +204,8 @@ class TPxPDFDevice {
   std::unique_ptr<TPyraEncryptInfo> encryption_object_;
   std::unique_ptr<TPxPDFInfo> info_object_;
   std::vector<std::unique_ptr<TPxCustomPDFType>> pending_;
+  Navigation navigation_{*this};
+  TextDecoder text_decoder_;
 };
 
 // Adds form fields and document actions to the writer.

@@ -32,6 +32,12 @@ class TPxPDFStream : public TPxCustomPDFType {
   void markDct();
   // The body is CCITT fax data supplied by the caller.
   void markCcitt();
+  // Filters already applied to the body by whoever made it, outermost
+  // first (for example "/FlateDecode"); the writer adds its own in front.
+  void setAppliedFilters(std::string filters) {
+    filters_ = std::move(filters);
+    no_compression_ = true;
+  }
   void setLength1(int32_t v) { length1_ = v; }
   void setForceCompression(bool v) { force_compression_ = v; }
   void setNoCompression(bool v) { no_compression_ = v; }

@@ -1,0 +1,1 @@
+pyra_add_bench(bench_demo_data SOURCES bench_demo_data.cpp LIBS billbook_data)

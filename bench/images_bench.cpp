@@ -1,0 +1,132 @@
+// Image encoding at page size: a 2480 x 3508 (A4 at 300 dpi) 24-bit DIB,
+// mostly white with text-like strokes and a photographic block, through
+// DIB decoding, Flate (zlib, and libdeflate for comparison when present)
+// and JPEG.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+#include <zlib.h>
+
+#include "engine/images/dib_decoder.h"
+#include "engine/images/dib_image.h"
+#include "engine/images/jpeg_encoder.h"
+#include "engine/pdf/filters.h"
+
+#ifdef PYRA_HAVE_LIBDEFLATE
+#include <libdeflate.h>
+#endif
+
+namespace {
+
+using namespace pyra::images;
+
+constexpr uint32_t kW = 2480, kH = 3508;
+
+struct PageDib {
+  std::vector<uint8_t> info, bits;
+};
+
+const PageDib& pageDib() {
+  static const PageDib page = [] {
+    PageDib p;
+    auto put32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) p.info.push_back(uint8_t(v >> (8 * i))); };
+    put32(40); put32(kW); put32(kH);
+    p.info.insert(p.info.end(), {1, 0, 24, 0});
+    for (int i = 0; i < 6; ++i) put32(0);
+    const uint32_t stride = (kW * 3 + 3) & ~3u;
+    p.bits.assign(size_t(stride) * kH, 255);
+    uint32_t seed = 12345;
+    auto rnd = [&] { seed = seed * 1103515245u + 12345u; return seed >> 16; };
+    for (uint32_t y = 0; y < kH; ++y) {
+      uint8_t* row = p.bits.data() + size_t(y) * stride;
+      const bool text_line = (y % 60) < 30 && y > 300 && y < 2400;
+      for (uint32_t x = 0; x < kW; ++x) {
+        uint8_t* px = row + x * 3;
+        if (y >= 2500 && y < 3300 && x >= 300 && x < 2180) {
+          // Photographic block: smooth gradients with sensor noise.
+          const int n = int(rnd() % 9) - 4;
+          px[0] = uint8_t((x / 8 + n) & 255);
+          px[1] = uint8_t((y / 5 + x / 16 + n) & 255);
+          px[2] = uint8_t((200 - y / 20 + n) & 255);
+        } else if (text_line && x > 200 && x < 2280 && (rnd() % 7) < 2) {
+          px[0] = px[1] = px[2] = uint8_t(rnd() % 64);
+        }
+      }
+    }
+    return p;
+  }();
+  return page;
+}
+
+const ImageSamples& pageSamples() {
+  static const ImageSamples s = decodeDib(pageDib().info, pageDib().bits).samples;
+  return s;
+}
+
+void BM_DecodeDib24(benchmark::State& state) {
+  const PageDib& p = pageDib();
+  for (auto _ : state) benchmark::DoNotOptimize(decodeDib(p.info, p.bits));
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(p.bits.size()));
+}
+BENCHMARK(BM_DecodeDib24)->Unit(benchmark::kMillisecond);
+
+void BM_ZlibFlate(benchmark::State& state) {
+  const auto& s = pageSamples().data;
+  size_t out = 0;
+  for (auto _ : state) out = pyra::pdf::flateEncode(s, int(state.range(0))).size();
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(s.size()));
+  state.counters["out_bytes"] = double(out);
+  state.counters["ratio"] = double(out) / double(s.size());
+}
+BENCHMARK(BM_ZlibFlate)->Arg(1)->Arg(6)->Unit(benchmark::kMillisecond);
+
+#ifdef PYRA_HAVE_LIBDEFLATE
+void BM_Libdeflate(benchmark::State& state) {
+  const auto& s = pageSamples().data;
+  libdeflate_compressor* c = libdeflate_alloc_compressor(int(state.range(0)));
+  std::vector<uint8_t> out(libdeflate_zlib_compress_bound(c, s.size()));
+  size_t n = 0;
+  for (auto _ : state) n = libdeflate_zlib_compress(c, s.data(), s.size(), out.data(), out.size());
+  libdeflate_free_compressor(c);
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(s.size()));
+  state.counters["out_bytes"] = double(n);
+  state.counters["ratio"] = double(n) / double(s.size());
+}
+BENCHMARK(BM_Libdeflate)->Arg(1)->Arg(6)->Unit(benchmark::kMillisecond);
+#endif
+
+// The whole path a page bitmap takes: decode, then compress.
+void BM_DibToFlateImage(benchmark::State& state) {
+  const PageDib& p = pageDib();
+  DibImageRequest req;
+  req.stream.number = 1;
+  size_t out = 0;
+  for (auto _ : state) out = makeDibImage(p.info, p.bits, req).stream.body.size();
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(p.bits.size()));
+  state.counters["out_bytes"] = double(out);
+}
+BENCHMARK(BM_DibToFlateImage)->Unit(benchmark::kMillisecond);
+
+void BM_Jpeg(benchmark::State& state) {
+  const ImageSamples& s = pageSamples();
+  size_t out = 0;
+  for (auto _ : state) out = encodeJpeg(s, int(state.range(0))).size();
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(s.data.size()));
+  state.counters["out_bytes"] = double(out);
+}
+BENCHMARK(BM_Jpeg)->Arg(25)->Arg(75)->Unit(benchmark::kMillisecond);
+
+void BM_RunLength(benchmark::State& state) {
+  const auto& s = pageSamples().data;
+  size_t out = 0;
+  for (auto _ : state) out = pyra::pdf::runLengthEncode(s).size();
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(s.size()));
+  state.counters["out_bytes"] = double(out);
+}
+BENCHMARK(BM_RunLength)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,1 @@
+pyra_add_bench(bench_platform_fonts SOURCES platform_fonts_bench.cpp LIBS pyragdi)

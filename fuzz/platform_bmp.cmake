@@ -1,0 +1,1 @@
+pyra_add_fuzzer(fuzz_platform_bmp SOURCES platform_bmp_fuzz.cpp LIBS pyragdi_static pyra_support)

@@ -1,0 +1,25 @@
+#pragma once
+// Writes a stand-alone sfnt (TrueType / OpenType) file from a set of tables:
+// the table directory sorted by tag with its binary-search fields, each table
+// 4-byte aligned and zero padded, table checksums, and head's
+// checkSumAdjustment. Used to lift one face out of a font collection.
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace pyra::gdi {
+
+struct SfntTable {
+  uint32_t tag;  // big-endian reading of the four tag bytes ('head' = 0x68656164)
+  std::vector<uint8_t> data;
+};
+
+// The checksum of a table: the sum of its big-endian 32-bit words, the last
+// one zero padded.
+uint32_t sfntChecksum(std::span<const uint8_t> data);
+
+// Throws std::invalid_argument for duplicate tags, more than 65535 tables or a
+// file beyond 4 GiB.
+std::vector<uint8_t> buildSfnt(uint32_t sfnt_version, std::vector<SfntTable> tables);
+
+}  // namespace pyra::gdi
