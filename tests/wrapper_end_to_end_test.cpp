@@ -5,7 +5,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -195,6 +197,68 @@ TEST_P(ReportHostTest, EveryPageShowsItsPicture) {
 
 INSTANTIATE_TEST_SUITE_P(Methods, ReportHostTest, ::testing::Values("DrawWMF", "DrawMetafile"),
                          [](const auto& info) { return std::string(info.param); });
+
+// Passes every platform call through to libpyragdi and notes what came back.
+class NotingPlatform final : public pyra::wrapper::MetafilePlatform {
+ public:
+  std::vector<std::string> notes;
+
+  uint32_t loadEnhancedFile(const char* path) override { return note("enhanced", gdi_->loadEnhancedFile(path)); }
+  uint32_t loadWindowsFile(const char* path) override { return note("windows", gdi_->loadWindowsFile(path)); }
+  uint32_t windowsFromBytes(std::span<const uint8_t> bytes) override {
+    return note("windows", gdi_->windowsFromBytes(bytes));
+  }
+  std::vector<uint8_t> windowsBits(uint32_t wmf) override {
+    auto bits = gdi_->windowsBits(wmf);
+    notes.push_back("bits " + std::string(bits.empty() ? "none" : "some"));
+    return bits;
+  }
+  uint32_t enhancedFromWindowsBits(std::span<const uint8_t> bits, uint32_t dc,
+                                   const pyra::wrapper::PictureRecord& p) override {
+    return note("converted", gdi_->enhancedFromWindowsBits(bits, dc, p));
+  }
+  void deleteEnhanced(uint32_t h) override { gdi_->deleteEnhanced(h); }
+  void deleteWindows(uint32_t h) override { gdi_->deleteWindows(h); }
+
+ private:
+  uint32_t note(const char* what, uint32_t handle) {
+    notes.push_back(std::string(what) + (handle ? " ok" : " failed"));
+    return handle;
+  }
+  std::unique_ptr<pyra::wrapper::MetafilePlatform> gdi_ = pyra::wrapper::makeGdiMetafilePlatform();
+};
+
+TEST(WrapperWithPlatformTest, ThePlatformLoadsAndConvertsEveryKindOfPageFile) {
+#if !__has_include("pyra/gdi_metafile.h")
+  GTEST_SKIP() << "libpyragdi has no metafile calls in this build";
+#endif
+  TempDir work;
+  PrivateTempFolder tmp;
+  const PageFiles pages = writePageFiles(work);
+  struct Case { const char* name; std::string file; bool by_wrapper; std::vector<std::string> notes; };
+  const Case cases[] = {
+      {"placeable, engine converts", pages.placeable, false, {"windows ok"}},
+      {"placeable, wrapper converts", pages.placeable, true, {"windows ok", "bits some", "converted ok"}},
+      {"plain", pages.plain, false, {"windows ok"}},
+      {"plain through DrawMetafile", pages.plain, true, {"windows ok"}},
+      {"enhanced", pages.enhanced, false, {"enhanced ok"}},
+  };
+  for (const Case& c : cases) {
+    auto platform = std::make_unique<NotingPlatform>();
+    NotingPlatform& seen = *platform;
+    PyraControl control(std::move(platform));
+    ASSERT_GT(control.InitializeEx(), 0);
+    ASSERT_EQ(control.BeginDoc(work.file("platform.pdf"), 0), 1);
+    control.StartPageEx(kWidth, kHeight, 0);
+    if (c.by_wrapper) control.DrawMetafile(c.file, 0, 0, kWidth, kHeight);
+    else control.DrawWMF(c.file, 0, 0, kWidth, kHeight);
+    control.EndPage();
+    control.EndDoc();
+    control.Finalize();
+    EXPECT_EQ(seen.notes, c.notes) << c.name;
+  }
+  EXPECT_TRUE(tmp.entries().empty());
+}
 
 TEST(ReportHostExampleTest, ExampleProgramWritesTheDocument) {
   TempDir work;

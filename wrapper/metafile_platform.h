@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+#include "wrapper/wrap_api.h"
+
 namespace pyra::wrapper {
 
 // The picture description of a Windows-to-enhanced metafile conversion.
@@ -18,7 +20,7 @@ struct PictureRecord {
 };
 
 // Handles are the platform's 32-bit ids; 0 means "none" everywhere.
-class MetafilePlatform {
+class PYRA_WRAP_API MetafilePlatform {
  public:
   virtual ~MetafilePlatform() = default;
 
@@ -35,6 +37,6 @@ class MetafilePlatform {
 
 // libpyragdi's GetEnhMetaFileA, GetMetaFileA, SetMetaFileBitsEx,
 // GetMetaFileBitsEx, SetWinMetaFileBits, DeleteEnhMetaFile, DeleteMetaFile.
-std::unique_ptr<MetafilePlatform> makeGdiMetafilePlatform();
+PYRA_WRAP_API std::unique_ptr<MetafilePlatform> makeGdiMetafilePlatform();
 
 }  // namespace pyra::wrapper

@@ -24,12 +24,7 @@
 #include <string_view>
 
 #include "wrapper/metafile_platform.h"
-
-#if defined(__GNUC__)
-#define PYRA_WRAP_API __attribute__((visibility("default")))
-#else
-#define PYRA_WRAP_API
-#endif
+#include "wrapper/wrap_api.h"
 
 namespace pyra::wrapper {
 
