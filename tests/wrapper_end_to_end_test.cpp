@@ -300,6 +300,19 @@ TEST(WrapperWithEngineTest, OptionFieldsReachTheDocumentInformation) {
   EXPECT_EQ(infoField(info, "Keywords"), "alpha beta");
 }
 
+TEST(WrapperWithEngineTest, AnObjectReleasesAnEnvironmentTheHostForgotToFinalize) {
+  int32_t first = 0;
+  {
+    PyraControl forgetful;
+    first = forgetful.InitializeEx();
+    ASSERT_GT(first, 0);
+  }
+  // The engine issues the highest identifier again once it is released.
+  PyraControl next;
+  EXPECT_EQ(next.Initialize(), first);
+  next.Finalize();
+}
+
 TEST(WrapperWithEngineTest, PasswordsLongerThanTheRecordOpenTheDocument) {
   TempDir work;
   const std::string pdf = work.file("secret.pdf");
