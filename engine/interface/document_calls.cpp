@@ -30,7 +30,7 @@ int32_t beginDocument(PyraEnvironment& e, const std::string& file_name, bool to_
   e.state = kNoDocument;
   bool opened = false;
   try {
-    opened = d.beginDocument(e.default_width, e.default_height, e.xres, 0);
+    opened = e.pages->beginDocument(e.default_width, e.default_height, e.xres);
   } catch (...) {
     // The output opened but its header could not be written: this document
     // would be damaged from its first byte, so it does not count as begun.
@@ -69,7 +69,7 @@ void endDocument(PyraEnvironment& e) {
       d.setExternalOutput(nullptr);
     }
   } closer{e, name};
-  d.endDocument();
+  e.pages->endDocument();
   e.reportMessage(PYRA_MSG_FINISHED, name, int32_t(name.size()));
 }
 
@@ -83,7 +83,7 @@ void endPage(PyraEnvironment& e) {
   }
   e.reportMessage(PYRA_MSG_PAGE_ENDING, std::to_string(e.page_counter), e.page_counter);
   e.state = kDocumentBegun;
-  e.device->endPage();
+  e.pages->endPage();
 }
 
 void endOpenPage(PyraEnvironment& e) {
@@ -94,7 +94,8 @@ void startPage(PyraEnvironment& e, int32_t width, int32_t height, int32_t rotati
   if (!e.requireDocument()) return;
   endOpenPage(e);
   e.device->setThumbnails(e.thumbnails, e.monochrome_thumbnails);
-  e.device->startPage(width, height, e.xres, e.yres, rotation);
+  e.pages->setDeviceOptions(e.device->optionWord());
+  e.pages->startPage(width, height, e.xres, e.yres, rotation);
   // A zero size keeps the previous page's size, as the device does.
   if (width > 0) e.page_width = width;
   else if (e.page_width <= 0) e.page_width = e.default_width;

@@ -5,7 +5,9 @@
 namespace pyra::interface {
 
 PyraEnvironment::PyraEnvironment(int32_t id)
-    : identifier(id), device(std::make_unique<pdf::TPxPDFDeviceEX>()) {}
+    : identifier(id),
+      device(std::make_unique<pdf::TPxPDFDeviceEX>()),
+      pages(std::make_unique<render::PdfPageDevice>(*device)) {}
 
 void PyraEnvironment::reportError(int32_t code, const std::string& text) const noexcept {
   if (on_error) on_error(identifier, code, text.c_str(), int32_t(text.size()));
@@ -93,6 +95,7 @@ std::vector<std::shared_ptr<PyraEnvironment>> EnvironmentList::removeAll() {
 void releaseEnvironment(PyraEnvironment& e) noexcept {
   // Each step is guarded on its own: one failing release does not keep the
   // others from running. An open document is abandoned, not finished.
+  try { e.pages.reset(); } catch (...) {}
   try { e.device.reset(); } catch (...) {}
   try { e.event_stream.reset(); } catch (...) {}
 }

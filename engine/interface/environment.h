@@ -11,6 +11,7 @@
 #include "engine/interface/event_stream.h"
 #include "engine/pdf/error.h"
 #include "engine/pdf/pdf_device.h"
+#include "engine/render/pdf_page_device.h"
 #include "pyra/pyractl.h"
 
 namespace pyra::interface {
@@ -29,6 +30,8 @@ struct PyraEnvironment {
   int32_t page_counter = 0;
   std::unique_ptr<TPxEventStream> event_stream;
   std::unique_ptr<pdf::TPxPDFDeviceEX> device;
+  // Plays drawing onto the device's pages; lives as long as the device.
+  std::unique_ptr<render::PdfPageDevice> pages;
   bool use_printer_reference = false;
   bool thumbnails = true;
   bool monochrome_thumbnails = false;

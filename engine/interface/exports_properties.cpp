@@ -148,6 +148,12 @@ extern "C" PYRA_API int32_t PYRA_ExecCommand(int32_t env, int32_t command, int32
         return 0;
       case 6:
         return addOutlineFromRecord(e, data);
+      case 13:
+        // Enhanced-metafile bytes played at their own size onto the page.
+        if (!data || size <= 0 || e.state < kDocumentBegun) return 0;
+        e.pages->setDeviceOptions(e.device->optionWord());
+        e.pages->playMetafile({static_cast<const uint8_t*>(data), size_t(size)}, 0, 0, 0, 0, parameter, parameter);
+        return 0;
       case 12:
         e.rich_edit_columns = parameter < 1 ? 1 : parameter;
         return 0;

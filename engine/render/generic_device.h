@@ -12,16 +12,11 @@
 #include <vector>
 
 #include "engine/render/gdi_objects.h"
+#include "engine/render/gdi_values.h"
 #include "pyra/gdi_types.h"
 
 namespace pyra::render {
 
-struct PointI {
-  int32_t x = 0, y = 0;
-};
-struct RectI {
-  int32_t left = 0, top = 0, right = 0, bottom = 0;
-};
 
 // The text of an EXTTEXTOUTA/W record, with offsets already resolved.
 struct TextRun {

@@ -524,4 +524,6 @@ PYRA_GDI_API void OutputDebugStringA(LPCSTR lpOutputString);
 }
 #endif
 
+#include "gdi_metafile.h"
+
 #endif

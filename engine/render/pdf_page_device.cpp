@@ -1,0 +1,116 @@
+#include "engine/render/pdf_page_device.h"
+
+#include <cmath>
+
+#include "engine/images/dib_image.h"
+#include "engine/images/image_placement.h"
+#include "engine/images/image_xobject.h"
+#include "engine/pdf/error.h"
+
+namespace pyra::render {
+
+PdfPageDevice::PdfPageDevice(pdf::TPxPDFDevice& document) : doc_(document) {}
+
+bool PdfPageDevice::isOutputOpen() {
+  if (writer().active()) return true;
+  if (!doc_.isOpen() || !doc_.pageActive()) return false;
+  writer().startOutput();
+  return true;
+}
+
+void PdfPageDevice::flushContent() {
+  if (!writer().active()) return;
+  std::string_view content = writer().endOutput();
+  if (!content.empty() && doc_.pageActive()) doc_.pageContent().append(content);
+}
+
+bool PdfPageDevice::beginDocument(int32_t width, int32_t height, int32_t resolution) {
+  if (writer().active()) writer().endOutput();
+  const bool opened = doc_.beginDocument(width, height, resolution, 0);
+  setDeviceResolution(doc_.xResolution(), doc_.yResolution());
+  reset();
+  return opened;
+}
+
+void PdfPageDevice::startPage(int32_t width, int32_t height, int32_t xres, int32_t yres, int32_t rotation) {
+  if (doc_.currentPage()) endPage();
+  doc_.startPage(width, height, xres, yres, rotation);
+  setDeviceResolution(doc_.xResolution(), doc_.yResolution());
+  writer().beginPage(doc_.pageWidth(), doc_.pageHeight(), doc_.xResolution(), doc_.yResolution());
+}
+
+void PdfPageDevice::endPage() {
+  flushContent();
+  doc_.endPage();
+  // The next page starts from a fresh graphics state.
+  reset();
+}
+
+void PdfPageDevice::endDocument() {
+  if (doc_.currentPage()) flushContent();
+  doc_.endDocument();
+  reset();
+}
+
+void PdfPageDevice::playMetafile(std::span<const uint8_t> emf, int32_t x, int32_t y, int32_t width,
+                                 int32_t height, int32_t res_x, int32_t res_y) {
+  playEnhMetafile(emf, res_y, res_x, false, height, width, y, x);
+}
+
+bool PdfPageDevice::beginPlay(int32_t right, int32_t bottom, int32_t res_y, int32_t res_x) {
+  // A metafile played with a document but no page gets a page of its own
+  // size; both resolutions become the higher one so the page keeps its
+  // shape.
+  if (!doc_.isOpen() || doc_.pageActive()) return false;
+  int32_t rx = res_x > 0 ? res_x : 96, ry = res_y > 0 ? res_y : 96;
+  int32_t w = right, h = bottom;
+  if (rx < ry) {
+    w = pdf::mulDiv(w, ry, rx);
+    rx = ry;
+  } else if (ry < rx) {
+    h = pdf::mulDiv(h, rx, ry);
+    ry = rx;
+  }
+  if (w <= 0 || h <= 0) return false;
+  startPage(w, h, rx, ry, 0);
+  return true;
+}
+
+void PdfPageDevice::endPlay(bool begun) {
+  if (begun) endPage();
+}
+
+void PdfPageDevice::writerCommand(int32_t code, const RectI& r, const std::string& payload, bool& handled) {
+  if (handled) return;
+  // Navigation needs the page to exist; its content so far stays in order.
+  if (doc_.pageActive()) handled = doc_.writerCommand(code, r.left, r.top, r.right, r.bottom, payload);
+}
+
+void PdfPageDevice::placeImage(int32_t number, double x, double y, double w, double h) {
+  if (!isOutputOpen()) return;
+  writer().prepareGraphics();
+  images::PlacementFrame frame;
+  frame.y_origin = dc().yOrigin();
+  frame.y_up = dc().yUp();
+  frame.divisor = writer().buffer().divisor();
+  writer().buffer().writeText(images::placementOperators(number, x, y, w, h, frame));
+}
+
+void PdfPageDevice::drawBitmap(float x, float y, float w, float h, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
+                               bool crop, const DibSource& dib, uint32_t rop, bool transparent) {
+  if (!isOutputOpen()) return;
+  images::DibImageRequest request;
+  request.jpeg = doc_.jpegOn();
+  request.jpeg_quality = doc_.jpegQuality();
+  request.decode.mask_white_1bit = images::maskRuleHolds(options(), transparent);
+  if (crop && sw > 0 && sh > 0) request.decode.crop = images::SourceRect{sx, sy, sw, sh};
+  images::DibImage made;
+  const int32_t number = images::addImageXObject(doc_, [&](const images::ImageStreamOptions& o) {
+    request.stream = o;
+    made = images::makeDibImage(dib.header, dib.bits, request);
+    return std::move(made.stream);
+  });
+  placeImage(number, x, y, w, h);
+}
+
+}  // namespace pyra::render

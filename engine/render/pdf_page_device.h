@@ -1,0 +1,52 @@
+#pragma once
+// The playback device of a PDF document: the record loop and content
+// generator write into the open page's content stream, images become
+// XObjects of the document, and writer comments reach its navigation.
+#include <cstdint>
+#include <span>
+
+#include "engine/pdf/pdf_device.h"
+#include "engine/render/ps_device.h"
+
+namespace pyra::render {
+
+class PdfPageDevice : public TPxGenericPSDevice {
+ public:
+  explicit PdfPageDevice(pdf::TPxPDFDevice& document);
+
+  pdf::TPxPDFDevice& document() { return doc_; }
+
+  // Opens the document and starts the graphics state afresh.
+  bool beginDocument(int32_t width, int32_t height, int32_t resolution);
+  // Page life, kept in step with the content generator: sizes in units of
+  // the resolutions, as the document's page start takes them.
+  void startPage(int32_t width, int32_t height, int32_t xres, int32_t yres, int32_t rotation);
+  void endPage();
+  // Ends the page (if any) and the document.
+  void endDocument();
+  // Plays enhanced-metafile bytes onto the page at (x, y) with size
+  // (width, height) in device units; 0 sizes keep the metafile's own.
+  // Opens and closes a page of the metafile's size when none is open.
+  void playMetafile(std::span<const uint8_t> emf, int32_t x, int32_t y, int32_t width, int32_t height,
+                    int32_t res_x = 0, int32_t res_y = 0);
+  // Places image XObject `number` at (x, y, w, h) in device units from the
+  // top-left corner of the page.
+  void placeImage(int32_t number, double x, double y, double w, double h);
+  // Appends the content generated so far to the page's content stream.
+  void flushContent();
+
+  bool isOutputOpen() override;
+
+ protected:
+  bool beginPlay(int32_t right, int32_t bottom, int32_t res_y, int32_t res_x) override;
+  void endPlay(bool begun) override;
+  void writerCommand(int32_t code, const RectI& page_rect, const std::string& payload, bool& handled) override;
+  void drawBitmap(float x, float y, float w, float h, int32_t sx, int32_t sy, int32_t sw, int32_t sh, bool crop,
+                  const DibSource& dib, uint32_t rop, bool transparent) override;
+
+ private:
+  pdf::TPxPDFDevice& doc_;
+  int32_t image_key_pending_ = 0;
+};
+
+}  // namespace pyra::render

@@ -1,0 +1,115 @@
+// CreateEnhMetaFileA / CloseEnhMetaFile and CreateMetaFileA / CloseMetaFile:
+// device contexts whose drawing calls become metafile records.
+#include <string>
+
+#include "platform/device_context.h"
+#include "platform/emf_recorder.h"
+#include "platform/metafile_files.h"
+#include "platform/metafile_guard.h"
+#include "platform/metafile_objects.h"
+#include "platform/wmf_recorder.h"
+#include "pyra/gdi_metafile.h"
+
+namespace pyra::gdi {
+namespace {
+
+// A recording DC remembers where the finished metafile goes.
+class EmfRecorderWithFile : public EmfRecorder {
+ public:
+  EmfRecorderWithFile(const EmfRecorderSetup& s, std::string file) : EmfRecorder(s), file_(std::move(file)) {}
+  const std::string& file() const { return file_; }
+
+ private:
+  std::string file_;
+};
+
+class WmfRecorderWithFile : public WmfRecorder {
+ public:
+  explicit WmfRecorderWithFile(std::string file) : file_(std::move(file)) {}
+  const std::string& file() const { return file_; }
+
+ private:
+  std::string file_;
+};
+
+// "app\0title\0\0": the description runs to the first double zero.
+std::u16string descriptionOf(const char* d) {
+  std::u16string out;
+  if (!d) return out;
+  for (size_t i = 0; i < 4096; ++i) {
+    if (d[i] == 0 && (i == 0 || d[i - 1] == 0)) break;
+    out.push_back(char16_t(uint8_t(d[i])));  // Latin-1 is close enough for a title
+  }
+  if (!out.empty() && out.back() != 0) out.push_back(0);
+  return out;
+}
+
+}  // namespace
+}  // namespace pyra::gdi
+
+using namespace pyra::gdi;
+
+extern "C" {
+
+HDC CreateEnhMetaFileA(HDC reference, const char* file_name, const RECT* frame, const char* description) {
+  return guard(HDC(0), [&]() -> HDC {
+    EmfRecorderSetup s;
+    if (reference) {
+      auto ref = HandleTable::instance().findAs<DeviceContext>(reference, ObjectKind::Dc);
+      if (!ref) return 0;
+      if (ref->dpi_x > 0) s.dpi_x = ref->dpi_x;
+      if (ref->dpi_y > 0) s.dpi_y = ref->dpi_y;
+    }
+    RECT normal;
+    if (frame) {
+      // A frame with no area cannot scale a picture.
+      if (frame->right <= frame->left || frame->bottom <= frame->top) return 0;
+      normal = *frame;
+      s.frame = &normal;
+    }
+    s.description = descriptionOf(description);
+    auto dc = std::make_shared<DeviceContext>(DeviceContext::Type::EnhMetafile);
+    dc->dpi_x = s.dpi_x;
+    dc->dpi_y = s.dpi_y;
+    dc->recorder = std::make_unique<EmfRecorderWithFile>(s, file_name ? file_name : "");
+    return HandleTable::instance().insert(dc);
+  });
+}
+
+HENHMETAFILE CloseEnhMetaFile(HDC hdc) {
+  return guard(HENHMETAFILE(0), [&]() -> HENHMETAFILE {
+    auto dc = HandleTable::instance().findAs<DeviceContext>(hdc, ObjectKind::Dc);
+    if (!dc || dc->type() != DeviceContext::Type::EnhMetafile) return 0;
+    auto* rec = dynamic_cast<EmfRecorderWithFile*>(dc->recorder.get());
+    if (!rec) return 0;
+    std::vector<uint8_t> bytes = rec->finish();
+    const std::string file = rec->file();
+    HandleTable::instance().erase(hdc);
+    if (!file.empty() && !writeWholeFile(file.c_str(), bytes)) return 0;
+    return registerEnhMetafile(std::move(bytes));
+  });
+}
+
+HDC CreateMetaFileA(const char* file_name) {
+  return guard(HDC(0), [&]() -> HDC {
+    auto dc = std::make_shared<DeviceContext>(DeviceContext::Type::Metafile);
+    dc->recorder = std::make_unique<WmfRecorderWithFile>(file_name ? file_name : "");
+    return HandleTable::instance().insert(dc);
+  });
+}
+
+HMETAFILE CloseMetaFile(HDC hdc) {
+  return guard(HMETAFILE(0), [&]() -> HMETAFILE {
+    auto dc = HandleTable::instance().findAs<DeviceContext>(hdc, ObjectKind::Dc);
+    if (!dc || dc->type() != DeviceContext::Type::Metafile) return 0;
+    auto* rec = dynamic_cast<WmfRecorderWithFile*>(dc->recorder.get());
+    if (!rec) return 0;
+    std::vector<uint8_t> bytes = rec->finish();
+    const std::string file = rec->file();
+    HandleTable::instance().erase(hdc);
+    if (!file.empty() && !writeWholeFile(file.c_str(), bytes)) return 0;
+    return registerMetafile(bytes);
+  });
+}
+
+}  // extern "C"
