@@ -2,16 +2,11 @@
 
 #include <climits>
 
-#if __has_include("pyra/gdi_metafile.h")
 #include "pyra/gdi_metafile.h"
-#define PYRA_WRAPPER_HAS_GDI_METAFILES 1
-#endif
 
 namespace pyra::wrapper {
 
 namespace {
-
-#ifdef PYRA_WRAPPER_HAS_GDI_METAFILES
 
 class GdiMetafilePlatform final : public MetafilePlatform {
  public:
@@ -42,22 +37,6 @@ class GdiMetafilePlatform final : public MetafilePlatform {
   void deleteWindows(uint32_t windows_metafile) override { DeleteMetaFile(windows_metafile); }
 };
 
-#else
-
-// Until libpyragdi carries its metafile calls every load finds nothing, so
-// the engine receives the null handle and draws nothing.
-class GdiMetafilePlatform final : public MetafilePlatform {
- public:
-  uint32_t loadEnhancedFile(const char*) override { return 0; }
-  uint32_t loadWindowsFile(const char*) override { return 0; }
-  uint32_t windowsFromBytes(std::span<const uint8_t>) override { return 0; }
-  std::vector<uint8_t> windowsBits(uint32_t) override { return {}; }
-  uint32_t enhancedFromWindowsBits(std::span<const uint8_t>, uint32_t, const PictureRecord&) override { return 0; }
-  void deleteEnhanced(uint32_t) override {}
-  void deleteWindows(uint32_t) override {}
-};
-
-#endif
 
 }  // namespace
 
