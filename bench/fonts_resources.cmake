@@ -1,0 +1,1 @@
+pyra_add_bench(bench_font_resources SOURCES bench_font_resources.cpp LIBS pyra_fonts pyra_pdf)
