@@ -278,9 +278,9 @@ EmfHeader EmfReader::validate(std::span<const uint8_t> data, bool check_records)
   if (reader.pos_ != reader.data_.size())
     throw MetafileError("EMF: " + std::to_string(reader.data_.size() - reader.pos_) +
                         " bytes follow the end-of-file record inside nBytes");
-  if (reader.index_ != reader.header_.records)
-    throw MetafileError("EMF header: declares " + std::to_string(reader.header_.records) + " records, metafile has " +
-                        std::to_string(reader.index_));
+  // The record count is advisory: some writers (LibreOffice among them)
+  // leave the end-of-file record out of it. The records themselves are
+  // framed by their sizes and the end-of-file record, which is what counts.
   return reader.header_;
 }
 

@@ -193,15 +193,17 @@ bool TPxGenericDevice::playEnhMetafile(std::span<const uint8_t> data, int32_t re
 }
 
 void TPxGenericDevice::playRecords(std::span<const uint8_t> data, uint32_t record_count, uint32_t header_size) {
+  // The header's record count is not trusted in either direction: writers
+  // differ on whether it includes the end-of-file record, and a count that
+  // is too small would silently drop drawing. Records run to the end-of-file
+  // record; the file's own length bounds the walk.
+  (void)record_count;
   size_t pos = header_size;
-  for (uint32_t counter = 1; counter < record_count; ++counter) {
-    if (pos + 8 > data.size()) {
-      // Fewer records than the header claims: the file was cut short.
-      if (pos < data.size() || counter + 1 < record_count)
-        throw Error(kErrMetafile, "Metafile error: record " + std::to_string(counter) + " at offset " +
-                                      std::to_string(pos) + " is cut short");
-      break;
-    }
+  for (uint32_t counter = 1;; ++counter) {
+    if (pos == data.size()) break;  // no end-of-file record: play what is there
+    if (data.size() - pos < 8)
+      throw Error(kErrMetafile, "Metafile error: record " + std::to_string(counter) + " at offset " +
+                                    std::to_string(pos) + " is cut short");
     Fields head(data.subspan(pos, 8));
     const uint32_t type = head.u32(0);
     const uint32_t size = head.u32(4);

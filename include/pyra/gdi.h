@@ -525,5 +525,6 @@ PYRA_GDI_API void OutputDebugStringA(LPCSTR lpOutputString);
 #endif
 
 #include "gdi_metafile.h"
+#include "gdi_richedit.h"
 
 #endif

@@ -92,8 +92,9 @@ TEST(EmfBytes, MalformedInputsGiveClearErrors) {
       {"nBytes not a multiple of 4", [](auto& e) { put32(e, 48, uint32_t(e.size() - 2)); }, "byte count"},
       {"header size below 88", [](auto& e) { put32(e, 4, 40); }, "not a valid header size"},
       {"header size past nBytes", [](auto& e) { put32(e, 4, uint32_t(e.size() + 8)); }, "does not frame"},
-      {"nRecords too large", [](auto& e) { put32(e, 52, get32(e, 52) + 1); }, "records, metafile has"},
-      {"nRecords too small", [](auto& e) { put32(e, 52, get32(e, 52) - 1); }, "records, metafile has"},
+      // The record count is advisory (LibreOffice leaves the EOF record out).
+      {"nRecords too large", [](auto& e) { put32(e, 52, get32(e, 52) + 1); }, nullptr},
+      {"nRecords too small", [](auto& e) { put32(e, 52, get32(e, 52) - 1); }, nullptr},
       {"nRecords below 2", [](auto& e) { put32(e, 52, 1); }, "cannot hold"},
       {"description outside the header", [](auto& e) { put32(e, 60, 0x7FFFFFFF); }, "description"},
       {"record size 0", [](auto& e) { put32(e, at(e, 1) + 4, 0); }, "below 8"},
