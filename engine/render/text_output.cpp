@@ -261,7 +261,13 @@ void TextOutput::draw(const TextRun& run, TPxDeviceOptions options) {
   // Spreading a run to its advances with word and character spacing.
   double tc = 0, tw = 0;
   if (have_dx && !per_char && count > 1 && (options & doNoSpacing) == 0 && natural > 0) {
-    double diff = width - natural;
+    // The last advance only moves what follows the run: match the start of
+    // the last character, so the first and last land exactly.
+    const double last_natural =
+        (run.wide ? fonts_->textWidthW(wideView(run.text16).substr(count - 1), size)
+                  : fonts_->textWidthA(std::string_view(bytes_).substr(bytes_.size() - 1), size)) *
+        hscale;
+    double diff = (width - run.dx[count - 1] / fr.ratio) - (natural - last_natural);
     if (std::abs(diff) > size / 1000) {
       size_t spaces = 0;
       const size_t n = std::min(bytes_.size(), count) - 1;

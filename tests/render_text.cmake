@@ -1,0 +1,4 @@
+# Text output: placement by pixel probes, extraction, decorations, bad input.
+pyra_add_test(render_text_test
+  SOURCES render_text_placement_test.cpp render_text_content_test.cpp
+  LIBS pyractl)

@@ -1,0 +1,1 @@
+#include "render_text_support.h"
