@@ -83,10 +83,11 @@ void TextOutput::writeFontState(double size, double hscale, double tc, double tw
     ps.font_size = size;
   }
   const uint32_t colour = resolveColour(st.text_colour);
-  if (ps.text_dirty || ps.last_fill != colour || ps.brush_dirty) {
+  // The fill colour is shared with shapes: the next fill compares against
+  // what the text left.
+  if (ps.text_dirty || ps.last_fill != colour) {
     b.writeColor(colour, false);
     ps.last_fill = colour;
-    ps.brush_dirty = false;
   }
   // Values are compared as written (to the thousandth of a text unit).
   auto differs = [](double a, double b) { return std::lround(a * 1000) != std::lround(b * 1000); };
