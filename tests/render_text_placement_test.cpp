@@ -18,7 +18,7 @@ constexpr double kAscent = 0.905, kDescent = 0.212;
 constexpr double kEm = 40;     // device pixels
 constexpr int kTolerance = 3;  // pixels
 
-enum class Mapping { Text, Twips, Anisotropic };
+enum class Mapping { Text, Twips, Anisotropic, AnisotropicFine };
 
 struct Case {
   const char* name;
@@ -43,6 +43,9 @@ Map setUp(EmfBuilder& b, Mapping m) {
     case Mapping::Anisotropic:
       b.record(kSetMapMode, {8}).record(kSetWindowExt, {1000, 500}).record(kSetViewportExt, {500, 500});
       return {2, 1};
+    case Mapping::AnisotropicFine:  // extents past 30000: coordinates written with a divisor
+      b.record(kSetMapMode, {8}).record(kSetWindowExt, {40000, 20000}).record(kSetViewportExt, {500, 500});
+      return {80, 40};
   }
   return {1, 1};
 }
@@ -115,6 +118,8 @@ const Case kCases[] = {
     {"aniso_right_baseline_dx", Mapping::Anisotropic, kTaRight | kTaBaseline, 0, true, 300, 150},
     {"aniso_centre_bottom", Mapping::Anisotropic, kTaCenter | kTaBottom, 0, false, 300, 150},
     {"aniso_rotated_90_dx", Mapping::Anisotropic, kTaTop, 900, true, 300, 300},
+    {"aniso_fine_centre_top_dx", Mapping::AnisotropicFine, kTaCenter, 0, true, 300, 150},
+    {"aniso_fine_rotated_30", Mapping::AnisotropicFine, kTaBaseline, 300, false, 200, 250},
 };
 
 INSTANTIATE_TEST_SUITE_P(Runs, Placement, ::testing::ValuesIn(kCases),
