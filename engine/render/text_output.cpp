@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <span>
 #include <stdexcept>
 #include <string_view>
 
@@ -130,7 +131,8 @@ void TextOutput::placeOrigin(const Frame& fr, double tx, double ty) {
     b.writeText("Td ");
   } else {
     b.writeChar('\n');
-    for (double v : lin) b.writeFloat(v, 6);
+    b.writeNumbers(lin, 6);
+    b.writeChar(' ');
     b.writeCoordF(ux);
     b.writeCoordF(uy);
     b.writeText("Tm ");
@@ -325,7 +327,10 @@ void TextOutput::draw(const TextRun& run, TPxDeviceOptions options) {
         const bool cut = last || std::abs(k) >= 0.005 || i + 1 - start >= kMaxStringChars;
         if (!cut) continue;
         writeString(bytes_.data() + start, i + 1 - start);
-        if (!last && k != 0) b.writeFloat(std::clamp(k, -1e7, 1e7), 2);
+        if (!last && k != 0) {
+          const double v = std::clamp(k, -1e7, 1e7);
+          b.writeNumbers(std::span<const double>(&v, 1), 1);
+        }
         start = i + 1;
       }
       b.writeText("]TJ\n");
