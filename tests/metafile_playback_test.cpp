@@ -146,3 +146,54 @@ TEST(Playback, ImagesFromStretchDIBits) {
   EXPECT_GT(blue.b, 200); EXPECT_LT(blue.r, 60);
   EXPECT_NE(run("pdfimages -list " + shellQuote(doc.file)).out.find("rgb"), std::string::npos);
 }
+
+#include "pyra/gdi.h"
+
+TEST(Playback, RecordedEnhancedAndWindowsMetafilesDrawTheSame) {
+  // The same picture recorded both ways: a filled square inside a
+  // 2 x 2 inch frame, drawn into a 144 x 144 point box at (36, 36).
+  auto drawSquare = [](HDC dc) {
+    HBRUSH brush = CreateSolidBrush(RGB(0, 0, 255));
+    HGDIOBJ old = SelectObject(dc, brush);
+    SelectObject(dc, GetStockObject(8));  // NULL_PEN
+    Rectangle(dc, 48, 48, 144, 144);
+    SelectObject(dc, old);
+    DeleteObject(brush);
+  };
+  RECT frame{0, 0, 5080, 5080};
+  HDC edc = CreateEnhMetaFileA(0, nullptr, &frame, nullptr);
+  ASSERT_NE(edc, 0u);
+  drawSquare(edc);
+  HENHMETAFILE emf = CloseEnhMetaFile(edc);
+  ASSERT_NE(emf, 0u);
+  HDC wdc = CreateMetaFileA(nullptr);
+  ASSERT_NE(wdc, 0u);
+  SetMapMode(wdc, MM_ANISOTROPIC);
+  SetWindowExtEx(wdc, 192, 192, nullptr);
+  drawSquare(wdc);
+  HMETAFILE wmf = CloseMetaFile(wdc);
+  ASSERT_NE(wmf, 0u);
+
+  Doc doc;
+  PYRA_StartPageEx(doc.env, 216, 216, 0);
+  PYRA_DrawMetafile(doc.env, emf, 36, 36, 144, 144);
+  PYRA_StartPageEx(doc.env, 216, 216, 0);
+  PYRA_DrawMetafile(doc.env, wmf, 36, 36, 144, 144);
+  PYRA_StartPageEx(doc.env, 216, 216, 0);
+  PYRA_DrawMetafile(doc.env, 123456, 0, 0, 10, 10);  // not a handle
+  doc.end();
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].substr(0, 2), "4 ");
+  for (int page : {1, 2}) {
+    Raster r = renderPage(doc.file, page, 72);
+    ASSERT_EQ(r.width, 216);
+    // The square covers a quarter to three quarters of the box: 72 .. 144.
+    auto in = r.at(108, 108);
+    EXPECT_GT(in.b, 200) << "page " << page;
+    EXPECT_LT(in.r, 60) << "page " << page;
+    EXPECT_TRUE(r.isWhite(60, 60)) << "page " << page;
+    EXPECT_TRUE(r.isWhite(156, 156)) << "page " << page;
+  }
+  DeleteEnhMetaFile(emf);
+  DeleteMetaFile(wmf);
+}

@@ -41,13 +41,6 @@ PYRA_API void PYRA_DrawWatermark(int32_t env, const char*, int32_t) noexcept {
   unavailable(env, Need::Page, "PYRA_DrawWatermark", 0);
 }
 PYRA_API PYRA_HDC PYRA_DC(int32_t env) noexcept { return unavailable<PYRA_HDC>(env, Need::Page, "PYRA_DC", 0); }
-PYRA_API void PYRA_DrawMetafile(int32_t env, PYRA_HMETAFILE, int32_t, int32_t, int32_t, int32_t) noexcept {
-  unavailable(env, Need::DocumentQuiet, "PYRA_DrawMetafile", 0);
-}
-PYRA_API void PYRA_DrawMetafileEx(int32_t env, PYRA_HMETAFILE, int32_t, int32_t, int32_t, int32_t, int32_t,
-                                  int32_t) noexcept {
-  unavailable(env, Need::DocumentQuiet, "PYRA_DrawMetafileEx", 0);
-}
 PYRA_API int32_t PYRA_DrawDIB(int32_t env, int32_t, int32_t, int32_t, int32_t, const void*, const void*) noexcept {
   return unavailable(env, Need::PageQuiet, "PYRA_DrawDIB", 0);
 }

@@ -93,6 +93,18 @@ void TPxGenericDevice::mapHandle(uint32_t handle, int32_t index) {
   if (handle < handle_map_.size()) handle_map_[handle] = index;
 }
 
+void TPxGenericDevice::makePen(uint32_t handle, uint32_t style, int32_t width, uint32_t color,
+                               std::vector<uint32_t> dashes) {
+  auto& p = static_cast<TPxDvPen&>(objects_.createObject(GdiKind::Pen));
+  p.full_style = style;
+  p.style = uint8_t(style & 7);
+  p.width = width;
+  p.color = color;
+  p.cap_code = (style & 0x200) ? 0 : 1;
+  p.dashes = std::move(dashes);
+  mapHandle(handle, p.index());
+}
+
 bool TPxGenericDevice::playEnhMetafile(std::span<const uint8_t> data, int32_t res_y, int32_t res_x, bool no_play,
                                        int32_t height, int32_t width, int32_t y, int32_t x) {
   warnings_.clear();
@@ -344,37 +356,18 @@ void TPxGenericDevice::playRecord(const Record& r, std::span<const uint8_t> data
       if (o.kind() != GdiKind::None) selectObject(o);
       break;
     }
-    case emr::kCreatePen: {
-      const uint32_t handle = f.u32(8);
-      const uint32_t style = f.u32(12);
-      const int32_t width = f.i32(16);
-      const uint32_t color = f.u32(24);
-      auto& p = static_cast<TPxDvPen&>(objects_.createObject(GdiKind::Pen));
-      p.full_style = style;
-      p.style = uint8_t(style & 7);
-      p.width = width;
-      p.color = color;
-      p.cap_code = (style & 0x200) ? 0 : 1;
-      mapHandle(handle, p.index());
+    case emr::kCreatePen:
+      makePen(f.u32(8), f.u32(12), f.i32(16), f.u32(24), {});
       break;
-    }
     case emr::kExtCreatePen: {
-      const uint32_t handle = f.u32(8);
       const uint32_t style = f.u32(28);
-      const int32_t width = f.i32(32);
-      const uint32_t color = f.u32(40);
-      auto& p = static_cast<TPxDvPen&>(objects_.createObject(GdiKind::Pen));
-      p.full_style = style;
-      p.style = uint8_t(style & 7);
-      p.width = width;
-      p.color = color;
-      p.cap_code = (style & 0x200) ? 0 : 1;
+      std::vector<uint32_t> dashes;
       // User dash lengths, when the record carries them.
       if ((style & 0xF) == 7 && r.f.rec.size() >= 52) {
         uint32_t n = std::min<uint32_t>(f.u32(48), 16);
-        for (uint32_t i = 0; i < n && 52 + size_t(i) * 4 + 4 <= r.f.rec.size(); ++i) p.dashes.push_back(f.u32(52 + size_t(i) * 4));
+        for (uint32_t i = 0; i < n && 52 + size_t(i) * 4 + 4 <= r.f.rec.size(); ++i) dashes.push_back(f.u32(52 + size_t(i) * 4));
       }
-      mapHandle(handle, p.index());
+      makePen(f.u32(8), style, f.i32(32), f.u32(40), std::move(dashes));
       break;
     }
     case emr::kCreateBrushIndirect: {
