@@ -1,7 +1,10 @@
 #include "engine/render/pdf_page_device.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "engine/fonts/font_metrics_source.h"
+#include "engine/fonts/font_resources.h"
 #include "engine/images/dib_image.h"
 #include "engine/images/image_placement.h"
 #include "engine/images/image_xobject.h"
@@ -10,6 +13,8 @@
 namespace pyra::render {
 
 PdfPageDevice::PdfPageDevice(pdf::TPxPDFDevice& document) : doc_(document) {}
+
+PdfPageDevice::~PdfPageDevice() = default;
 
 bool PdfPageDevice::isOutputOpen() {
   if (writer().active()) return true;
@@ -26,9 +31,18 @@ void PdfPageDevice::flushContent() {
 
 bool PdfPageDevice::beginDocument(int32_t width, int32_t height, int32_t resolution) {
   if (writer().active()) writer().endOutput();
+  text_.setFonts(nullptr);
+  fonts_.reset();
   const bool opened = doc_.beginDocument(width, height, resolution, 0);
   setDeviceResolution(doc_.xResolution(), doc_.yResolution());
   reset();
+  if (opened) {
+    if (!platform_fonts_) platform_fonts_ = fonts::makeGdiFontMetricsSource();
+    fonts_ = std::make_unique<fonts::FontResources>(doc_, *platform_fonts_);
+    text_.setFonts(fonts_.get());
+  }
+  text_.setPerCharacter(false);
+  text_.setFallbackFace("Arial");
   return opened;
 }
 
@@ -50,6 +64,9 @@ void PdfPageDevice::endDocument() {
   if (doc_.currentPage()) flushContent();
   doc_.endDocument();
   reset();
+  // The document wrote its fonts; they belong to it alone.
+  text_.setFonts(nullptr);
+  fonts_.reset();
 }
 
 void PdfPageDevice::playMetafile(std::span<const uint8_t> emf, int32_t x, int32_t y, int32_t width,
@@ -82,6 +99,19 @@ void PdfPageDevice::endPlay(bool begun) {
 
 void PdfPageDevice::writerCommand(int32_t code, const RectI& r, const std::string& payload, bool& handled) {
   if (handled) return;
+  switch (code) {
+    case 603:  // fallback face for text the selected face cannot show
+      text_.setFallbackFace(payload.substr(0, std::min<size_t>(payload.find('\0'), 127)));
+      handled = true;
+      return;
+    case 604:  // every character at its own advance
+    case 605:
+      text_.setPerCharacter(code == 604);
+      handled = true;
+      return;
+    default:
+      break;
+  }
   // Navigation needs the page to exist; its content so far stays in order.
   if (doc_.pageActive()) handled = doc_.writerCommand(code, r.left, r.top, r.right, r.bottom, payload);
 }
@@ -111,6 +141,11 @@ void PdfPageDevice::drawBitmap(float x, float y, float w, float h, int32_t sx, i
     return std::move(made.stream);
   });
   placeImage(number, x, y, w, h);
+}
+
+void PdfPageDevice::extTextOut(const TextRun& run) {
+  if (!doc_.isOpen() || !doc_.pageActive()) return;
+  text_.draw(run, options());
 }
 
 }  // namespace pyra::render

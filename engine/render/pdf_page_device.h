@@ -3,16 +3,24 @@
 // generator write into the open page's content stream, images become
 // XObjects of the document, and writer comments reach its navigation.
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "engine/pdf/pdf_device.h"
 #include "engine/render/ps_device.h"
+#include "engine/render/text_output.h"
+
+namespace pyra::fonts {
+class FontMetricsSource;
+class FontResources;
+}
 
 namespace pyra::render {
 
 class PdfPageDevice : public TPxGenericPSDevice {
  public:
   explicit PdfPageDevice(pdf::TPxPDFDevice& document);
+  ~PdfPageDevice() override;
 
   pdf::TPxPDFDevice& document() { return doc_; }
 
@@ -37,16 +45,24 @@ class PdfPageDevice : public TPxGenericPSDevice {
 
   bool isOutputOpen() override;
 
+  // The fonts of the open document; null between documents.
+  fonts::FontResources* fonts() { return fonts_.get(); }
+  TextOutput& text() { return text_; }
+
  protected:
   bool beginPlay(int32_t right, int32_t bottom, int32_t res_y, int32_t res_x) override;
   void endPlay(bool begun) override;
   void writerCommand(int32_t code, const RectI& page_rect, const std::string& payload, bool& handled) override;
   void drawBitmap(float x, float y, float w, float h, int32_t sx, int32_t sy, int32_t sw, int32_t sh, bool crop,
                   const DibSource& dib, uint32_t rop, bool transparent) override;
+  void extTextOut(const TextRun& run) override;
 
  private:
   pdf::TPxPDFDevice& doc_;
   int32_t image_key_pending_ = 0;
+  std::unique_ptr<fonts::FontMetricsSource> platform_fonts_;
+  std::unique_ptr<fonts::FontResources> fonts_;
+  TextOutput text_{writer()};
 };
 
 }  // namespace pyra::render

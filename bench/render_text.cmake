@@ -1,0 +1,1 @@
+pyra_add_bench(bench_render_text SOURCES render_text_bench.cpp LIBS pyra_render)
