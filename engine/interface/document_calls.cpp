@@ -1,5 +1,7 @@
 #include "engine/interface/document_calls.h"
 
+#include "engine/interface/drawing_surface.h"
+
 namespace pyra::interface {
 
 int32_t beginDocument(PyraEnvironment& e, const std::string& file_name, bool to_stream) {
@@ -55,6 +57,7 @@ void endDocument(PyraEnvironment& e) {
   const std::string name = d.fileName();
   e.reportMessage(PYRA_MSG_ENDING, name, int32_t(name.size()));
   e.state = kNoDocument;
+  e.surface.reset();
   // The stream is closed and the host told so even when writing the end of
   // the document failed; the failure itself still reaches the host.
   struct StreamCloser {
@@ -83,6 +86,15 @@ void endPage(PyraEnvironment& e) {
   }
   e.reportMessage(PYRA_MSG_PAGE_ENDING, std::to_string(e.page_counter), e.page_counter);
   e.state = kDocumentBegun;
+  // The page ends even when its drawing cannot be played; the failure
+  // still reaches the host.
+  try {
+    playSurface(e);
+  } catch (...) {
+    e.surface.reset();
+    e.pages->endPage();
+    throw;
+  }
   e.pages->endPage();
 }
 
@@ -93,6 +105,7 @@ void endOpenPage(PyraEnvironment& e) {
 void startPage(PyraEnvironment& e, int32_t width, int32_t height, int32_t rotation) {
   if (!e.requireDocument()) return;
   endOpenPage(e);
+  e.surface.reset();
   e.device->setThumbnails(e.thumbnails, e.monochrome_thumbnails);
   e.pages->setDeviceOptions(e.device->optionWord());
   e.pages->startPage(width, height, e.xres, e.yres, rotation);
