@@ -1,5 +1,7 @@
 #include "engine/interface/drawing_text_layout.h"
 
+#include <algorithm>
+
 namespace pyra::interface {
 
 int32_t TextRectLine::right() const {
@@ -52,7 +54,9 @@ class Layout {
       }
       const int32_t w = char_width_(c);
       if (line_width + w >= width_) {
-        size_t count = has_break ? break_end - line_start : 1;
+        // A word wider than the rectangle is cut after the characters that
+        // fit (at least one), not one character per line.
+        size_t count = has_break ? break_end - line_start : std::max<size_t>(scan - line_start, 1);
         output(line_start, count, alignment_ > 0);
         line_start += count;
         // The next line starts after one blank; a blank that cannot be
