@@ -1,0 +1,191 @@
+// A host drawing through the exported calls: shapes on the canvas, images
+// from bitmaps and files, navigation records, and the calls refused in the
+// wrong state. Judged by qpdf, poppler's renderer and pdfimages.
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+
+#include <cstdio>
+#include <cstring>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "pyra/gdi.h"
+#include "pyra/pyractl.h"
+#include "testkit/testkit.h"
+
+using namespace pyra::testkit;
+
+namespace {
+
+std::vector<std::string> errors;  // only touched by this test's single thread
+
+void onError(int32_t, int32_t code, const void* text, int32_t) {
+  errors.push_back(std::to_string(code) + " " + (text ? static_cast<const char*>(text) : ""));
+}
+
+void put16(std::vector<uint8_t>& v, uint16_t x) { v.push_back(uint8_t(x)); v.push_back(uint8_t(x >> 8)); }
+void put32(std::vector<uint8_t>& v, uint32_t x) { put16(v, uint16_t(x)); put16(v, uint16_t(x >> 16)); }
+
+// A 24-bit BMP file of one colour (r, g, b), written by hand.
+std::vector<uint8_t> bmpFile(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
+  const uint32_t stride = (uint32_t(w) * 3 + 3) & ~3u, image = stride * uint32_t(h);
+  std::vector<uint8_t> v;
+  v.push_back('B');
+  v.push_back('M');
+  put32(v, 54 + image);
+  put32(v, 0);
+  put32(v, 54);
+  put32(v, 40);
+  put32(v, uint32_t(w));
+  put32(v, uint32_t(h));
+  put16(v, 1);
+  put16(v, 24);
+  for (int i = 0; i < 6; ++i) put32(v, i == 1 ? image : 0);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      v.push_back(b);
+      v.push_back(g);
+      v.push_back(r);
+    }
+    for (uint32_t p = uint32_t(w) * 3; p < stride; ++p) v.push_back(0);
+  }
+  return v;
+}
+
+// A baseline JPEG of one colour, made with libjpeg.
+std::vector<uint8_t> jpegFile(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
+  jpeg_compress_struct c{};
+  jpeg_error_mgr err{};
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &out, &size);
+  c.image_width = JDIMENSION(w);
+  c.image_height = JDIMENSION(h);
+  c.input_components = 3;
+  c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 95, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<uint8_t> row(size_t(w) * 3);
+  for (int x = 0; x < w; ++x) {
+    row[size_t(x) * 3] = r;
+    row[size_t(x) * 3 + 1] = g;
+    row[size_t(x) * 3 + 2] = b;
+  }
+  while (c.next_scanline < c.image_height) {
+    JSAMPROW p = row.data();
+    jpeg_write_scanlines(&c, &p, 1);
+  }
+  jpeg_finish_compress(&c);
+  std::vector<uint8_t> v(out, out + size);
+  jpeg_destroy_compress(&c);
+  free(out);
+  return v;
+}
+
+// A document at `res` units per inch with 576 x 800 point pages.
+struct Doc {
+  TempDir dir;
+  std::string file = dir.file("d.pdf");
+  int32_t res;
+  int32_t env;
+  explicit Doc(int32_t r = 72) : res(r) {
+    PyraOptions o{};
+    o.SIZEOFSTRUCT = PYRA_OPTIONS_SIZE;
+    o.PDFXRES = r;
+    o.PDFYRES = r;
+    o.PDFWIDTH = u(576);
+    o.PDFHEIGHT = u(800);
+    env = PYRA_InitializeEx(&o);
+    errors.clear();
+    PYRA_SetCallback(env, PYRA_CB_ERROR, onError);
+  }
+  ~Doc() { PYRA_Finalize(env); }
+  // Points to environment units.
+  int32_t u(double points) const { return int32_t(points * res / 72.0 + 0.5); }
+  void begin() { ASSERT_EQ(PYRA_BeginDoc(env, file.c_str(), 0), 1); }
+  void end() {
+    PYRA_EndDoc(env);
+    std::string report;
+    EXPECT_TRUE(qpdfCheck(file, &report)) << report;
+  }
+  std::string path(const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::string p = dir.file(name);
+    writeFile(p, bytes.data(), bytes.size());
+    return p;
+  }
+};
+
+int countMatches(const std::string& text, const std::string& pattern) {
+  std::regex re(pattern);
+  return int(std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator()));
+}
+
+// `pdfimages -list` rows after the two heading lines.
+int listedImages(const std::string& pdf) {
+  CommandResult r = run("pdfimages -list " + shellQuote(pdf));
+  int rows = 0;
+  size_t pos = 0, line = 0;
+  while ((pos = r.out.find('\n', pos)) != std::string::npos) {
+    ++pos;
+    ++line;
+    if (line >= 2 && pos < r.out.size()) ++rows;
+  }
+  return rows;
+}
+
+}  // namespace
+
+class DrawingAtResolution : public ::testing::TestWithParam<int32_t> {};
+
+TEST_P(DrawingAtResolution, ShapesAndImagesLandAtTheirCoordinates) {
+  Doc d(GetParam());
+  d.begin();
+  const std::string bmp = d.path("red.bmp", bmpFile(8, 8, 255, 0, 0));
+  const std::string jpg = d.path("blue.jpg", jpegFile(16, 16, 0, 0, 255));
+  PYRA_StartPage(d.env);
+  // A filled black rectangle, a thick line, then images.
+  PYRA_SetBrushAttr(d.env, 0, 0x000000);
+  EXPECT_NE(PYRA_Rectangle(d.env, d.u(50), d.u(50), d.u(100), d.u(60)), 0);
+  PYRA_SetPenAttr(d.env, 0, d.u(6), 0x000000);
+  PYRA_MoveTo(d.env, d.u(300), d.u(100));
+  PYRA_LineTo(d.env, d.u(500), d.u(100));
+  EXPECT_GE(PYRA_DrawBitmapFile(d.env, d.u(50), d.u(200), d.u(80), d.u(80), bmp.c_str()), 1);
+  EXPECT_GE(PYRA_DrawBitmapFile(d.env, d.u(300), d.u(200), d.u(80), d.u(80), jpg.c_str()), 1);
+  PYRA_Hyperlink(d.env, d.u(300), d.u(400), d.u(100), d.u(50), "http://example.com/");
+  PYRA_EndPage(d.env);
+  d.end();
+  EXPECT_TRUE(errors.empty()) << errors.front();
+
+  Raster r = renderPage(d.file, 1, 72);
+  ASSERT_EQ(r.width, 576);
+  ASSERT_EQ(r.height, 800);
+  EXPECT_TRUE(r.isDark(100, 80)) << "inside the rectangle";
+  EXPECT_TRUE(r.isWhite(100, 120)) << "below the rectangle";
+  EXPECT_TRUE(r.isWhite(40, 80)) << "left of the rectangle";
+  EXPECT_TRUE(r.isDark(400, 100)) << "on the line";
+  EXPECT_TRUE(r.isWhite(400, 110)) << "beside the line";
+  auto red = r.at(90, 240), blue = r.at(340, 240);
+  EXPECT_TRUE(red.r > 200 && red.g < 60 && red.b < 60) << red.r << "," << red.g << "," << red.b;
+  EXPECT_TRUE(blue.b > 200 && blue.r < 60 && blue.g < 60) << blue.r << "," << blue.g << "," << blue.b;
+  EXPECT_TRUE(r.isWhite(90, 290)) << "below the bitmap";
+  EXPECT_TRUE(r.isWhite(340, 290)) << "below the JPEG";
+  EXPECT_EQ(listedImages(d.file), 2);
+
+  // The link annotation covers (300,400)-(400,450) from the top left, so
+  // in PDF space x 300..400, y 800-450..800-400.
+  CommandResult q = run("qpdf --qdf --object-streams=disable " + shellQuote(d.file) + " -");
+  std::smatch m;
+  std::regex rect(R"(/Rect\s*\[\s*([-\d.]+)\s+([-\d.]+)\s+([-\d.]+)\s+([-\d.]+)\s*\])");
+  ASSERT_TRUE(std::regex_search(q.out, m, rect)) << "no link annotation";
+  EXPECT_NEAR(std::stod(m[1]), 300, 1.5);
+  EXPECT_NEAR(std::stod(m[2]), 350, 1.5);
+  EXPECT_NEAR(std::stod(m[3]), 400, 1.5);
+  EXPECT_NEAR(std::stod(m[4]), 400, 1.5);
+  EXPECT_NE(q.out.find("http://example.com/"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Resolutions, DrawingAtResolution, ::testing::Values(72, 300));
