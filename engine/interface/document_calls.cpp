@@ -1,6 +1,7 @@
 #include "engine/interface/document_calls.h"
 
 #include "engine/interface/drawing_surface.h"
+#include "engine/interface/watermark_calls.h"
 
 namespace pyra::interface {
 
@@ -56,6 +57,9 @@ void endDocument(PyraEnvironment& e) {
   pdf::TPxPDFDevice& d = *e.device;
   const std::string name = d.fileName();
   e.reportMessage(PYRA_MSG_ENDING, name, int32_t(name.size()));
+  // A watermark still being recorded is finished: its form is in the
+  // resources and must be written.
+  if (e.state == kWatermark) endWatermark(e);
   e.state = kNoDocument;
   e.surface.reset();
   // The stream is closed and the host told so even when writing the end of
@@ -79,9 +83,7 @@ void endDocument(PyraEnvironment& e) {
 void endPage(PyraEnvironment& e) {
   if (!e.requirePage()) return;
   if (e.state == kWatermark) {
-    // Watermark recording ends like a page; forms come with the drawing
-    // calls.
-    e.state = kDocumentBegun;
+    endWatermark(e);
     return;
   }
   e.reportMessage(PYRA_MSG_PAGE_ENDING, std::to_string(e.page_counter), e.page_counter);

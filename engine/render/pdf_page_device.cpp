@@ -13,6 +13,10 @@ PdfPageDevice::PdfPageDevice(pdf::TPxPDFDevice& document) : doc_(document) {}
 
 bool PdfPageDevice::isOutputOpen() {
   if (writer().active()) return true;
+  if (form_) {
+    writer().startOutput();
+    return true;
+  }
   if (!doc_.isOpen() || !doc_.pageActive()) return false;
   writer().startOutput();
   return true;
@@ -21,7 +25,34 @@ bool PdfPageDevice::isOutputOpen() {
 void PdfPageDevice::flushContent() {
   if (!writer().active()) return;
   std::string_view content = writer().endOutput();
-  if (!content.empty() && doc_.pageActive()) doc_.pageContent().append(content);
+  if (content.empty()) return;
+  if (form_) form_->append(content);
+  else if (doc_.pageActive()) doc_.pageContent().append(content);
+}
+
+void PdfPageDevice::beginForm(pdf::TPxPDFStream& form, int32_t width, int32_t height, int32_t xres,
+                              int32_t yres) {
+  if (doc_.pageActive() || form_) throw Error("Stream is active - XForm may not be created!");
+  if (writer().active()) writer().endOutput();
+  reset();
+  form_ = &form;
+  setDeviceResolution(xres, yres);
+  writer().beginPage(pdf::mulDiv(width, 72, xres), pdf::mulDiv(height, 72, yres), xres, yres);
+}
+
+void PdfPageDevice::endForm() {
+  if (!form_) return;
+  flushContent();
+  form_ = nullptr;
+  reset();
+  setDeviceResolution(doc_.xResolution(), doc_.yResolution());
+}
+
+void PdfPageDevice::placeForm(const std::string& name, int32_t dy_points) {
+  if (!isOutputOpen()) return;
+  writer().prepareGraphics();
+  // The q/Q pair leaves the graphics state as the next drawing expects it.
+  writer().buffer().writeText(" q 1 0 0 1 0 " + std::to_string(dy_points) + " cm /" + name + " Do Q\n");
 }
 
 bool PdfPageDevice::beginDocument(int32_t width, int32_t height, int32_t resolution) {
@@ -61,7 +92,7 @@ bool PdfPageDevice::beginPlay(int32_t right, int32_t bottom, int32_t res_y, int3
   // A metafile played with a document but no page gets a page of its own
   // size; both resolutions become the higher one so the page keeps its
   // shape.
-  if (!doc_.isOpen() || doc_.pageActive()) return false;
+  if (!doc_.isOpen() || doc_.pageActive() || form_) return false;
   int32_t rx = res_x > 0 ? res_x : 96, ry = res_y > 0 ? res_y : 96;
   int32_t w = right, h = bottom;
   if (rx < ry) {
