@@ -189,3 +189,39 @@ TEST_P(DrawingAtResolution, ShapesAndImagesLandAtTheirCoordinates) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Resolutions, DrawingAtResolution, ::testing::Values(72, 300));
+
+TEST_P(DrawingAtResolution, WatermarkIsWrittenOnceAndDrawnOnEveryPage) {
+  Doc d(GetParam());
+  d.begin();
+  const std::string jpg = d.path("g.jpg", jpegFile(8, 8, 0, 160, 0));
+  PYRA_StartWatermark(d.env, "Mark");
+  PYRA_SetBrushAttr(d.env, 0, 0x000000);
+  PYRA_Rectangle(d.env, d.u(200), d.u(600), d.u(100), d.u(50));
+  // An image kept for later, embedded while the watermark records.
+  const int32_t kept = PYRA_DrawBitmapFile(d.env, -1000, -1000, 0, 0, jpg.c_str());
+  EXPECT_GE(kept, 1);
+  PYRA_EndWatermark(d.env);
+  for (int page = 0; page < 3; ++page) {
+    PYRA_StartPage(d.env);
+    PYRA_DrawWatermark(d.env, "mark", 0);  // letter case ignored
+    PYRA_DrawWatermark(d.env, "NoSuchMark", 0);
+    PYRA_DrawBitmapClone(d.env, d.u(50), d.u(50), d.u(40), d.u(40), kept);
+    PYRA_EndPage(d.env);
+  }
+  d.end();
+  EXPECT_TRUE(errors.empty()) << errors.front();
+
+  CommandResult q = run("qpdf --qdf --object-streams=disable " + shellQuote(d.file) + " -");
+  EXPECT_EQ(countMatches(q.out, R"(/Subtype\s*/Form)"), 1);
+  EXPECT_EQ(countMatches(q.out, R"(/Mark Do)"), 3);
+  EXPECT_EQ(countMatches(q.out, R"(/NoSuchMark)"), 0);
+  EXPECT_EQ(listedImages(d.file), 3) << "one image, placed on three pages";
+  for (int page = 1; page <= 3; ++page) {
+    Raster r = renderPage(d.file, page, 72);
+    ASSERT_EQ(r.height, 800) << "page " << page;
+    EXPECT_TRUE(r.isDark(250, 625)) << "watermark rectangle, page " << page;
+    EXPECT_TRUE(r.isWhite(250, 580)) << "above it, page " << page;
+    auto g = r.at(70, 70);
+    EXPECT_TRUE(g.g > 100 && g.r < 80) << "cloned image, page " << page;
+  }
+}

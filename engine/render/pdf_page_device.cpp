@@ -49,10 +49,13 @@ void PdfPageDevice::endForm() {
 }
 
 void PdfPageDevice::placeForm(const std::string& name, int32_t dy_points) {
-  if (!isOutputOpen()) return;
-  writer().prepareGraphics();
-  // The q/Q pair leaves the graphics state as the next drawing expects it.
-  writer().buffer().writeText(" q 1 0 0 1 0 " + std::to_string(dy_points) + " cm /" + name + " Do Q\n");
+  // The form carries its own page transform, so it is drawn in the default
+  // space: everything so far is flushed with its levels closed, and the
+  // next drawing opens a fresh level and writes its matrix again.
+  flushContent();
+  const std::string ops = "q 1 0 0 1 0 " + std::to_string(dy_points) + " cm /" + name + " Do Q\n";
+  if (form_) form_->append(ops);
+  else if (doc_.pageActive()) doc_.pageContent().append(ops);
 }
 
 bool PdfPageDevice::beginDocument(int32_t width, int32_t height, int32_t resolution) {
