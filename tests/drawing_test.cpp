@@ -290,8 +290,18 @@ TEST(Drawing, OutlinesAndBookmarksReachTheDocument) {
   EXPECT_TRUE(errors.empty()) << errors.front();
   CommandResult q = run("qpdf --qdf --object-streams=disable " + shellQuote(d.file) + " -");
   EXPECT_NE(q.out.find("/Outlines"), std::string::npos);
-  EXPECT_NE(q.out.find("Chapter one"), std::string::npos);
-  EXPECT_NE(q.out.find("Section one"), std::string::npos);
+  // Captions are written as UTF-16 strings.
+  auto utf16 = [](const std::string& t) {
+    std::string hex = "feff";
+    char b[8];
+    for (unsigned char c : t) {
+      std::snprintf(b, sizeof b, "00%02x", c);
+      hex += b;
+    }
+    return hex;
+  };
+  EXPECT_NE(q.out.find(utf16("Chapter one")), std::string::npos);
+  EXPECT_NE(q.out.find(utf16("Section one")), std::string::npos);
 }
 
 // Each call in each state: refused with the state's error, nothing written.
