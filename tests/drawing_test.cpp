@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -419,4 +420,88 @@ TEST(Drawing, DibFromTheHostIsPlaced) {
   d.end();
   auto px = renderPage(d.file, 1, 72).at(230, 330);
   EXPECT_TRUE(px.b > 200 && px.r < 60) << px.r << "," << px.g << "," << px.b;
+}
+
+namespace {
+std::array<uint8_t, 152> decoration(int32_t number, uint32_t bitmap, const char* file, int32_t flags, int32_t x,
+                                    int32_t y, int32_t w, int32_t h, const char* target = "") {
+  std::array<uint8_t, 152> r{};
+  auto put = [&](size_t at, int32_t v) { std::memcpy(r.data() + at, &v, 4); };
+  put(0, number);
+  put(4, int32_t(bitmap));
+  std::memcpy(r.data() + 8, &file, sizeof file);
+  put(16, flags);
+  put(20, x);
+  put(24, y);
+  put(28, w);
+  put(32, h);
+  std::strncpy(reinterpret_cast<char*>(r.data() + 36), target, 99);
+  return r;
+}
+}  // namespace
+
+TEST_P(DrawingAtResolution, DecorationIsDrawnOnEveryPage) {
+  Doc d(GetParam());
+  d.begin();
+  const std::string bmp = d.path("deco.bmp", bmpFile(4, 4, 0, 0, 0));
+  auto rec = decoration(0, 0, bmp.c_str(), 2, d.u(20), d.u(700), d.u(60), d.u(60), "http://example.com/d");
+  EXPECT_EQ(PYRA_ExecCommand(d.env, 2, 0, rec.data(), 152), 1);
+  for (int i = 0; i < 2; ++i) {
+    PYRA_StartPage(d.env);
+    PYRA_EndPage(d.env);
+  }
+  d.end();
+  EXPECT_TRUE(errors.empty()) << errors.front();
+  EXPECT_EQ(listedImages(d.file), 2) << "one image, on two pages";
+  for (int page = 1; page <= 2; ++page) EXPECT_TRUE(renderPage(d.file, page, 72).isDark(50, 730)) << page;
+  CommandResult q = run("qpdf --qdf --object-streams=disable " + shellQuote(d.file) + " -");
+  std::smatch m;
+  std::regex rect(R"(/Rect\s*\[\s*([-\d.]+)\s+([-\d.]+)\s+([-\d.]+)\s+([-\d.]+)\s*\])");
+  ASSERT_TRUE(std::regex_search(q.out, m, rect)) << "no link annotation";
+  EXPECT_NEAR(std::stod(m[1]), 20, 1.5);
+  EXPECT_NEAR(std::stod(m[2]), 800 - 760, 1.5);
+  EXPECT_NEAR(std::stod(m[3]), 80, 1.5);
+  EXPECT_NEAR(std::stod(m[4]), 800 - 700, 1.5);
+}
+
+TEST(Drawing, DecorationErrors) {
+  Doc d;
+  d.begin();
+  // Wrong size: switched off.
+  auto rec = decoration(0, 0, nullptr, 0, 0, 0, 10, 10);
+  EXPECT_EQ(PYRA_ExecCommand(d.env, 2, 0, rec.data(), 151), 0);
+  PYRA_StartPage(d.env);
+  PYRA_EndPage(d.env);
+  EXPECT_TRUE(errors.empty()) << errors.front();
+  // No image to draw: error 14 with the record.
+  EXPECT_EQ(PYRA_ExecCommand(d.env, 2, 0, rec.data(), 152), 1);
+  PYRA_StartPage(d.env);
+  PYRA_EndPage(d.env);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].substr(0, 3), "14 ");
+  // A damaged file: error 13 once, then 14 on each page since the file is
+  // no longer tried.
+  std::vector<uint8_t> bad = bmpFile(4, 4, 0, 0, 0);
+  bad.resize(40);
+  const std::string bad_bmp = d.path("bad.bmp", bad);
+  rec = decoration(0, 0, bad_bmp.c_str(), 3, 0, 0, 10, 10);
+  EXPECT_EQ(PYRA_ExecCommand(d.env, 2, 0, rec.data(), 152), 1);
+  errors.clear();
+  PYRA_StartPage(d.env);
+  PYRA_EndPage(d.env);
+  PYRA_StartPage(d.env);
+  PYRA_EndPage(d.env);
+  ASSERT_EQ(errors.size(), 3u);
+  EXPECT_EQ(errors[0].substr(0, 3), "13 ");
+  EXPECT_EQ(errors[1].substr(0, 3), "14 ");
+  EXPECT_EQ(errors[2].substr(0, 3), "14 ");
+  // An image number the document does not have is not placed.
+  rec = decoration(42, 0, nullptr, 0, 0, 0, 10, 10);
+  PYRA_ExecCommand(d.env, 2, 0, rec.data(), 152);
+  errors.clear();
+  PYRA_StartPage(d.env);
+  PYRA_EndPage(d.env);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].substr(0, 3), "14 ");
+  d.end();
 }

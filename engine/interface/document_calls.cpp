@@ -1,5 +1,6 @@
 #include "engine/interface/document_calls.h"
 
+#include "engine/interface/drawing_decoration.h"
 #include "engine/interface/drawing_surface.h"
 #include "engine/interface/watermark_calls.h"
 
@@ -92,6 +93,7 @@ void endPage(PyraEnvironment& e) {
   // still reaches the host.
   try {
     playSurface(e);
+    drawDecoration(e, false);
   } catch (...) {
     e.surface.reset();
     e.pages->endPage();
@@ -118,6 +120,7 @@ void startPage(PyraEnvironment& e, int32_t width, int32_t height, int32_t rotati
   else if (e.page_height <= 0) e.page_height = e.default_height;
   e.state = kPageOpen;
   ++e.page_counter;
+  drawDecoration(e, true);
   e.reportMessage(PYRA_MSG_PAGE_STARTED, std::to_string(e.page_counter), e.page_counter);
 }
 
