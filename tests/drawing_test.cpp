@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -504,4 +505,50 @@ TEST(Drawing, DecorationErrors) {
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors[0].substr(0, 3), "14 ");
   d.end();
+}
+
+TEST(Drawing, WatermarkTransitions) {
+  Doc d;
+  d.begin();
+  std::vector<int32_t> messages;
+  PYRA_SetPointer(d.env, &messages);
+  PYRA_SetCallback(d.env, PYRA_CB_MESSAGE, [](int32_t env, int32_t code, const void*, int32_t) {
+    static_cast<std::vector<int32_t>*>(PYRA_GetPointer(env))->push_back(code);
+  });
+  PYRA_StartPage(d.env);
+  // A watermark started on an open page ends the page first.
+  PYRA_StartWatermarkEx(d.env, "", 576, 400);  // empty name: "pxo" + position
+  PYRA_SetBrushAttr(d.env, 0, 0);
+  PYRA_Rectangle(d.env, 10, 10, 50, 50);
+  // A second one ends and writes the first.
+  PYRA_StartWatermarkEx(d.env, "Second", 576, 800);
+  PYRA_SetBrushAttr(d.env, 0, 0);  // each canvas starts with a clear brush
+  PYRA_Rectangle(d.env, 100, 100, 50, 50);
+  PYRA_EndPage(d.env);  // ends the watermark, sends no page message
+  PYRA_StartWatermark(d.env, "Second");  // the name is taken
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("Second"), std::string::npos) << errors[0];
+  errors.clear();
+  PYRA_StartPage(d.env);
+  PYRA_DrawWatermark(d.env, "pxo1", 0);
+  PYRA_DrawWatermark(d.env, "Second", 0);
+  PYRA_EndPage(d.env);
+  d.end();
+  EXPECT_TRUE(errors.empty()) << errors.front();
+  EXPECT_EQ(std::count(messages.begin(), messages.end(), 27), 2) << "two pages ended";
+  Raster r = renderPage(d.file, 2, 72);
+  // The 400-point form is placed with its top at the page's top.
+  EXPECT_TRUE(r.isDark(35, 35));
+  EXPECT_TRUE(r.isDark(125, 125));
+  EXPECT_TRUE(r.isWhite(35, 435));
+  CommandResult q = run("qpdf --qdf --object-streams=disable " + shellQuote(d.file) + " -");
+  EXPECT_EQ(countMatches(q.out, R"(/Subtype\s*/Form)"), 2);
+}
+
+TEST(Drawing, EndingTheDocumentWhileRecordingAWatermarkWritesIt) {
+  Doc d;
+  d.begin();
+  PYRA_StartWatermark(d.env, "W");
+  PYRA_Rectangle(d.env, 10, 10, 50, 50);
+  d.end();  // qpdf must find every referenced object
 }
