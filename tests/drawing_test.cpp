@@ -552,3 +552,24 @@ TEST(Drawing, EndingTheDocumentWhileRecordingAWatermarkWritesIt) {
   PYRA_Rectangle(d.env, 10, 10, 50, 50);
   d.end();  // qpdf must find every referenced object
 }
+
+TEST(Drawing, CanvasDrawingLiesOverImagesPlacedOnThePage) {
+  Doc d;
+  d.begin();
+  const std::string bmp = d.path("r.bmp", bmpFile(4, 4, 255, 0, 0));
+  const std::vector<uint8_t> jpg = jpegFile(8, 8, 0, 0, 255);
+  PYRA_StartPage(d.env);
+  PYRA_SetBrushAttr(d.env, 0, 0x000000);
+  // Drawn first on the canvas, yet over the images placed after it.
+  PYRA_Rectangle(d.env, 100, 100, 100, 100);
+  EXPECT_EQ(PYRA_DrawBitmapFile(d.env, 50, 50, 100, 100, bmp.c_str()), 1);
+  EXPECT_EQ(PYRA_DrawJPEG(d.env, 300, 300, 50, 50, 8, 8, jpg.data(), int32_t(jpg.size())), 2);
+  PYRA_EndPage(d.env);
+  d.end();
+  Raster r = renderPage(d.file, 1, 72);
+  EXPECT_TRUE(r.isDark(125, 125)) << "the canvas wins where they overlap";
+  auto red = r.at(75, 75);
+  EXPECT_TRUE(red.r > 200 && red.g < 60) << "the image outside the rectangle";
+  auto blue = r.at(325, 325);
+  EXPECT_TRUE(blue.b > 200 && blue.r < 60) << "JPEG data from the host";
+}
