@@ -1,5 +1,9 @@
 #include "engine/interface/document_calls.h"
 
+#include "engine/interface/drawing_decoration.h"
+#include "engine/interface/drawing_surface.h"
+#include "engine/interface/watermark_calls.h"
+
 namespace pyra::interface {
 
 int32_t beginDocument(PyraEnvironment& e, const std::string& file_name, bool to_stream) {
@@ -54,7 +58,11 @@ void endDocument(PyraEnvironment& e) {
   pdf::TPxPDFDevice& d = *e.device;
   const std::string name = d.fileName();
   e.reportMessage(PYRA_MSG_ENDING, name, int32_t(name.size()));
+  // A watermark still being recorded is finished: its form is in the
+  // resources and must be written.
+  if (e.state == kWatermark) endWatermark(e);
   e.state = kNoDocument;
+  e.surface.reset();
   // The stream is closed and the host told so even when writing the end of
   // the document failed; the failure itself still reaches the host.
   struct StreamCloser {
@@ -76,13 +84,21 @@ void endDocument(PyraEnvironment& e) {
 void endPage(PyraEnvironment& e) {
   if (!e.requirePage()) return;
   if (e.state == kWatermark) {
-    // Watermark recording ends like a page; forms come with the drawing
-    // calls.
-    e.state = kDocumentBegun;
+    endWatermark(e);
     return;
   }
   e.reportMessage(PYRA_MSG_PAGE_ENDING, std::to_string(e.page_counter), e.page_counter);
   e.state = kDocumentBegun;
+  // The page ends even when its drawing cannot be played; the failure
+  // still reaches the host.
+  try {
+    playSurface(e);
+    drawDecoration(e, false);
+  } catch (...) {
+    e.surface.reset();
+    e.pages->endPage();
+    throw;
+  }
   e.pages->endPage();
 }
 
@@ -93,6 +109,7 @@ void endOpenPage(PyraEnvironment& e) {
 void startPage(PyraEnvironment& e, int32_t width, int32_t height, int32_t rotation) {
   if (!e.requireDocument()) return;
   endOpenPage(e);
+  e.surface.reset();
   e.device->setThumbnails(e.thumbnails, e.monochrome_thumbnails);
   e.pages->setDeviceOptions(e.device->optionWord());
   e.pages->startPage(width, height, e.xres, e.yres, rotation);
@@ -103,6 +120,7 @@ void startPage(PyraEnvironment& e, int32_t width, int32_t height, int32_t rotati
   else if (e.page_height <= 0) e.page_height = e.default_height;
   e.state = kPageOpen;
   ++e.page_counter;
+  drawDecoration(e, true);
   e.reportMessage(PYRA_MSG_PAGE_STARTED, std::to_string(e.page_counter), e.page_counter);
 }
 

@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "engine/interface/drawing_surface.h"
+#include "pyra/gdi.h"
+
 namespace pyra::interface {
 
 PyraEnvironment::PyraEnvironment(int32_t id)
@@ -95,6 +98,11 @@ std::vector<std::shared_ptr<PyraEnvironment>> EnvironmentList::removeAll() {
 void releaseEnvironment(PyraEnvironment& e) noexcept {
   // Each step is guarded on its own: one failing release does not keep the
   // others from running. An open document is abandoned, not finished.
+  try { e.surface.reset(); } catch (...) {}
+  try {
+    if (e.screen_dc) DeleteDC(e.screen_dc);
+    e.screen_dc = 0;
+  } catch (...) {}
   try { e.pages.reset(); } catch (...) {}
   try { e.device.reset(); } catch (...) {}
   try { e.event_stream.reset(); } catch (...) {}

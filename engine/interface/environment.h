@@ -16,6 +16,8 @@
 
 namespace pyra::interface {
 
+class DrawingSurface;
+
 enum EnvironmentState : int32_t { kNoDocument = 0, kDocumentBegun = 1, kPageOpen = 2, kWatermark = 3 };
 
 struct PyraEnvironment {
@@ -52,6 +54,12 @@ struct PyraEnvironment {
   bool decoration_set = false;
   bool reuse = false;
   int32_t rich_edit_columns = 1;
+  // The page's or watermark's canvas, made by the first drawing call.
+  std::shared_ptr<DrawingSurface> surface;
+  // A memory context compatible with the screen: the reference of the
+  // recordings when there is no other, kept once made.
+  uint32_t screen_dc = 0;
+  int32_t canvas_res_x = 96, canvas_res_y = 96;
 
   // Reports through the host's callbacks; never throws.
   void reportError(int32_t code, const std::string& text) const noexcept;

@@ -18,6 +18,10 @@ PdfPageDevice::~PdfPageDevice() = default;
 
 bool PdfPageDevice::isOutputOpen() {
   if (writer().active()) return true;
+  if (form_) {
+    writer().startOutput();
+    return true;
+  }
   if (!doc_.isOpen() || !doc_.pageActive()) return false;
   writer().startOutput();
   return true;
@@ -26,7 +30,37 @@ bool PdfPageDevice::isOutputOpen() {
 void PdfPageDevice::flushContent() {
   if (!writer().active()) return;
   std::string_view content = writer().endOutput();
-  if (!content.empty() && doc_.pageActive()) doc_.pageContent().append(content);
+  if (content.empty()) return;
+  if (form_) form_->append(content);
+  else if (doc_.pageActive()) doc_.pageContent().append(content);
+}
+
+void PdfPageDevice::beginForm(pdf::TPxPDFStream& form, int32_t width, int32_t height, int32_t xres,
+                              int32_t yres) {
+  if (doc_.pageActive() || form_) throw Error("Stream is active - XForm may not be created!");
+  if (writer().active()) writer().endOutput();
+  reset();
+  form_ = &form;
+  setDeviceResolution(xres, yres);
+  writer().beginPage(pdf::mulDiv(width, 72, xres), pdf::mulDiv(height, 72, yres), xres, yres);
+}
+
+void PdfPageDevice::endForm() {
+  if (!form_) return;
+  flushContent();
+  form_ = nullptr;
+  reset();
+  setDeviceResolution(doc_.xResolution(), doc_.yResolution());
+}
+
+void PdfPageDevice::placeForm(const std::string& name, int32_t dy_points) {
+  // The form carries its own page transform, so it is drawn in the default
+  // space: everything so far is flushed with its levels closed, and the
+  // next drawing opens a fresh level and writes its matrix again.
+  flushContent();
+  const std::string ops = "q 1 0 0 1 0 " + std::to_string(dy_points) + " cm /" + name + " Do Q\n";
+  if (form_) form_->append(ops);
+  else if (doc_.pageActive()) doc_.pageContent().append(ops);
 }
 
 bool PdfPageDevice::beginDocument(int32_t width, int32_t height, int32_t resolution) {
@@ -78,7 +112,7 @@ bool PdfPageDevice::beginPlay(int32_t right, int32_t bottom, int32_t res_y, int3
   // A metafile played with a document but no page gets a page of its own
   // size; both resolutions become the higher one so the page keeps its
   // shape.
-  if (!doc_.isOpen() || doc_.pageActive()) return false;
+  if (!doc_.isOpen() || doc_.pageActive() || form_) return false;
   int32_t rx = res_x > 0 ? res_x : 96, ry = res_y > 0 ? res_y : 96;
   int32_t w = right, h = bottom;
   if (rx < ry) {

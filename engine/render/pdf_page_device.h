@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "engine/pdf/pdf_device.h"
 #include "engine/render/ps_device.h"
@@ -40,8 +41,20 @@ class PdfPageDevice : public TPxGenericPSDevice {
   // Places image XObject `number` at (x, y, w, h) in device units from the
   // top-left corner of the page.
   void placeImage(int32_t number, double x, double y, double w, double h);
-  // Appends the content generated so far to the page's content stream.
+  // Appends the content generated so far to the page's content stream
+  // (or to the form being recorded).
   void flushContent();
+
+  // Form recording: while a form is the target, drawing writes into its
+  // data instead of a page. Size in units of (xres, yres); the form must
+  // not be a page's content and no page may be active.
+  void beginForm(pdf::TPxPDFStream& form, int32_t width, int32_t height, int32_t xres, int32_t yres);
+  // Finishes the form's content; the caller writes the form.
+  void endForm();
+  bool recordingForm() const { return form_ != nullptr; }
+  // Draws the form XObject `name` (a PDF name without its slash) on the
+  // open page, shifted by `dy_points` upward.
+  void placeForm(const std::string& name, int32_t dy_points);
 
   bool isOutputOpen() override;
 
@@ -63,6 +76,7 @@ class PdfPageDevice : public TPxGenericPSDevice {
   std::unique_ptr<fonts::FontMetricsSource> platform_fonts_;
   std::unique_ptr<fonts::FontResources> fonts_;
   TextOutput text_{writer()};
+  pdf::TPxPDFStream* form_ = nullptr;
 };
 
 }  // namespace pyra::render

@@ -1,0 +1,5 @@
+# The exported drawing calls: canvas, images, watermarks, decorations.
+find_package(JPEG REQUIRED)
+pyra_add_test(drawing_test SOURCES drawing_test.cpp LIBS pyractl pyragdi JPEG::JPEG)
+pyra_add_test(drawing_layout_test SOURCES drawing_layout_test.cpp
+  ${PROJECT_SOURCE_DIR}/engine/interface/drawing_text_layout.cpp)
