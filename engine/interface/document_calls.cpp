@@ -61,7 +61,20 @@ void endDocument(PyraEnvironment& e) {
   // A watermark still being recorded is finished: its form is in the
   // resources and must be written.
   if (e.state == kWatermark) endWatermark(e);
+  // A page still open keeps what was drawn on it: its drawing surface and
+  // closing decoration are played as at a page end, not thrown away.
+  const bool page_open = e.state == kPageOpen;
   e.state = kNoDocument;
+  if (page_open) {
+    try {
+      playSurface(e);
+      drawDecoration(e, false);
+    } catch (...) {
+      e.surface.reset();
+      e.pages->endDocument();
+      throw;
+    }
+  }
   e.surface.reset();
   // The stream is closed and the host told so even when writing the end of
   // the document failed; the failure itself still reaches the host.

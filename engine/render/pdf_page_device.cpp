@@ -178,7 +178,7 @@ void PdfPageDevice::drawBitmap(float x, float y, float w, float h, int32_t sx, i
 }
 
 void PdfPageDevice::extTextOut(const TextRun& run) {
-  if (!doc_.isOpen() || !doc_.pageActive()) return;
+  if (!doc_.isOpen() || (!doc_.pageActive() && !form_)) return;
   text_.draw(run, options());
 }
 
