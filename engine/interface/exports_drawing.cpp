@@ -10,6 +10,7 @@
 #include "engine/interface/drawing_surface.h"
 #include "engine/interface/drawing_text_layout.h"
 #include "engine/interface/environment.h"
+#include "engine/interface/rich_edit_print.h"
 #include "pyra/gdi.h"
 #include "pyra/gdi_metafile.h"
 #include "pyra/pyractl.h"
@@ -301,12 +302,11 @@ PYRA_API int32_t PYRA_DrawBitmapFile(int32_t env, int32_t x, int32_t y, int32_t 
   });
 }
 
-PYRA_API void PYRA_RichEditPrint(int32_t env, PYRA_HWND, float, float, float, float, float, float,
-                                 uint8_t) noexcept {
+PYRA_API void PYRA_RichEditPrint(int32_t env, PYRA_HWND rich_edit, float page_width, float page_height, float left,
+                                 float top, float right, float bottom, uint8_t centimetres) noexcept {
   atBoundary(env, 0, [&](PyraEnvironment& e) {
     if (!e.requireDocument()) return 0;
-    // No rich-edit control exists on this platform: nothing to print.
-    e.reportError(kErrInternal, "internal error PYRA_RichEditPrint is not available in this build");
+    printRichEdit(e, rich_edit, page_width, page_height, left, top, right, bottom, centimetres != 0);
     return 0;
   });
 }

@@ -1,6 +1,7 @@
 // Text and integer properties, callbacks, the host's pointer and commands.
 #include "engine/interface/environment.h"
 #include "engine/interface/options.h"
+#include "engine/interface/rich_edit_print.h"
 #include "pyra/pyractl.h"
 
 #include <cstring>
@@ -148,6 +149,11 @@ extern "C" PYRA_API int32_t PYRA_ExecCommand(int32_t env, int32_t command, int32
         return 0;
       case 6:
         return addOutlineFromRecord(e, data);
+      case 9:
+        if (!e.requireDocument()) return 0;
+        printRichEdit(e, uint32_t(parameter), double(e.default_width) / e.xres, double(e.default_height) / e.yres,
+                      0.5, 0.5, 0.5, 0.5, false);
+        return 0;
       case 13:
         // Enhanced-metafile bytes played at their own size onto the page.
         if (!data || size <= 0 || e.state < kDocumentBegun) return 0;
