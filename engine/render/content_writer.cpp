@@ -856,16 +856,25 @@ void ContentWriter::arc(int32_t l, int32_t t, int32_t r, int32_t b, int32_t xs, 
   paint(true, false);
 }
 
-void ContentWriter::chord(int32_t l, int32_t t, int32_t r, int32_t b, int32_t xs, int32_t ys, int32_t xe,
-                          int32_t ye) {
+// The common start of the closed arc shapes (chord, pie): the arc's
+// points, and outside a path bracket the paint attributes of a filled and
+// stroked shape. False when the arc is degenerate and nothing is drawn.
+bool ContentWriter::closedArcStart(int32_t l, int32_t t, int32_t r, int32_t b, int32_t xs, int32_t ys, int32_t xe,
+                                   int32_t ye) {
   prepareGraphics();
   double cx, cy;
-  if (!arcPoints(l, t, r, b, xs, ys, xe, ye, cx, cy)) return;
+  if (!arcPoints(l, t, r, b, xs, ys, xe, ye, cx, cy)) return false;
   if (path_depth_ == 0) {
     bool stroke = true, fill = true;
     adjustPaint(stroke, fill);
     setupPaint(stroke, fill);
   }
+  return true;
+}
+
+void ContentWriter::chord(int32_t l, int32_t t, int32_t r, int32_t b, int32_t xs, int32_t ys, int32_t xe,
+                          int32_t ye) {
+  if (!closedArcStart(l, t, r, b, xs, ys, xe, ye)) return;
   writeArcPoints(false);
   buf_.writeText("h ");
   need_move_ = true;
@@ -874,14 +883,7 @@ void ContentWriter::chord(int32_t l, int32_t t, int32_t r, int32_t b, int32_t xs
 
 void ContentWriter::pie(int32_t l, int32_t t, int32_t r, int32_t b, int32_t xs, int32_t ys, int32_t xe,
                         int32_t ye) {
-  prepareGraphics();
-  double cx, cy;
-  if (!arcPoints(l, t, r, b, xs, ys, xe, ye, cx, cy)) return;
-  if (path_depth_ == 0) {
-    bool stroke = true, fill = true;
-    adjustPaint(stroke, fill);
-    setupPaint(stroke, fill);
-  }
+  if (!closedArcStart(l, t, r, b, xs, ys, xe, ye)) return;
   const int64_t px = (int64_t(l) + r) / 2, py = foldY((int64_t(t) + b) / 2);
   writePoint(px, py, "m ");
   writeArcPoints(true);

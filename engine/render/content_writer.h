@@ -164,6 +164,7 @@ class ContentWriter {
   bool arcPoints(int32_t l, int32_t t, int32_t r, int32_t b, int32_t xs, int32_t ys, int32_t xe,
                  int32_t ye, double& cx, double& cy);
   void writeArcPoints(bool first_with_l);
+  bool closedArcStart(int32_t l, int32_t t, int32_t r, int32_t b, int32_t xs, int32_t ys, int32_t xe, int32_t ye);
 
   static constexpr size_t kNoPath = size_t(-1);
 
