@@ -238,6 +238,15 @@ void ContentWriter::writeMatrixValues(const double* v, int decimals) {
   buf_.writeText(" cm ");
 }
 
+void ContentWriter::userToPage(double ux, double uy, double& px, double& py) {
+  const float* m = psState().matrix;
+  const int div = buf_.divisor() > 0 ? buf_.divisor() : 1;
+  ux /= div;
+  uy /= div;
+  px = double(m[0]) * ux + double(m[2]) * uy + m[4];
+  py = double(m[1]) * ux + double(m[3]) * uy + m[5];
+}
+
 void ContentWriter::emitMatrix() {
   if (!matrix_dirty_ && dc_.version() == seen_version_) return;
   finishPendingPath();

@@ -42,6 +42,9 @@ class ContentWriter {
   TPxDCStack& dc() { return dc_; }
   TPxPDFDeviceWorkBuffer& buffer() { return buf_; }
   TPxPSState& psState() { return ps_.back(); }
+  // A point of the content's user space (logical units before the divisor,
+  // y folded) in PDF page space, through the matrix in force.
+  void userToPage(double ux, double uy, double& px, double& py);
   Mode mode() const { return mode_; }
 
   // Page geometry in points and the resolution of device units.

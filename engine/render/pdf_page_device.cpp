@@ -12,7 +12,16 @@
 
 namespace pyra::render {
 
-PdfPageDevice::PdfPageDevice(pdf::TPxPDFDevice& document) : doc_(document) {}
+namespace {
+// Images show as light grey boxes in the page thumbnail.
+constexpr uint32_t kThumbnailImageGrey = 0xC0C0C0;
+}  // namespace
+
+PdfPageDevice::PdfPageDevice(pdf::TPxPDFDevice& document) : doc_(document) {
+  text_.setBoxListener([this](double x0, double y0, double x1, double y1, uint32_t colour) {
+    if (!form_) doc_.thumbnailBox(x0, y0, x1, y1, colour);
+  });
+}
 
 PdfPageDevice::~PdfPageDevice() = default;
 
@@ -158,6 +167,19 @@ void PdfPageDevice::placeImage(int32_t number, double x, double y, double w, dou
   frame.y_up = dc().yUp();
   frame.divisor = writer().buffer().divisor();
   writer().buffer().writeText(images::placementOperators(number, x, y, w, h, frame));
+  if (!form_ && doc_.thumbnail() && number > 0 && std::fabs(w) >= 0.01 && std::fabs(h) >= 0.01) {
+    // The image's unit square as the placement maps it, then the page.
+    const double hh = frame.y_up ? -h : h;
+    const double ty = frame.y_origin - y - hh;
+    const double ux[4] = {x, x + w, x, x + w}, uy[4] = {ty, ty, ty + hh, ty + hh};
+    double x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
+    for (int i = 0; i < 4; ++i) {
+      double px, py;
+      writer().userToPage(ux[i], uy[i], px, py);
+      x0 = std::min(x0, px), x1 = std::max(x1, px), y0 = std::min(y0, py), y1 = std::max(y1, py);
+    }
+    doc_.thumbnailBox(x0, y0, x1, y1, kThumbnailImageGrey);
+  }
 }
 
 void PdfPageDevice::drawBitmap(float x, float y, float w, float h, int32_t sx, int32_t sy, int32_t sw, int32_t sh,

@@ -9,6 +9,7 @@
 // undoes only its anisotropy and flips, so text is never stretched or
 // mirrored, as on a Windows device.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ class TextOutput {
   // Placing every character at its advance ("TJ") instead of spreading the
   // run with spacing; also on with doCharPositions.
   void setPerCharacter(bool on) { per_character_ = on; }
+  // Told the box each run covers, in PDF page space (points), and its
+  // colour: the page thumbnail sketches text with it.
+  using BoxListener = std::function<void(double x0, double y0, double x1, double y1, uint32_t colorref)>;
+  void setBoxListener(BoxListener listener) { box_listener_ = std::move(listener); }
   bool perCharacter() const { return per_character_; }
   // Face used when the selected one cannot be loaded.
   void setFallbackFace(std::string face) { fallback_face_ = face.empty() ? "Arial" : std::move(face); }
@@ -61,6 +66,7 @@ class TextOutput {
   uint64_t tm_version_ = 0;
   std::vector<int32_t> advances_;
   std::string bytes_;
+  BoxListener box_listener_;
 };
 
 }  // namespace pyra::render
