@@ -15,11 +15,17 @@ namespace pyra::render {
 namespace {
 // Images show as light grey boxes in the page thumbnail.
 constexpr uint32_t kThumbnailImageGrey = 0xC0C0C0;
+// Second option byte: text that is a web address becomes a link.
+constexpr uint8_t kAutoLinkBit = 0x01;
+
+bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 }  // namespace
 
 PdfPageDevice::PdfPageDevice(pdf::TPxPDFDevice& document) : doc_(document) {
-  text_.setBoxListener([this](double x0, double y0, double x1, double y1, uint32_t colour) {
-    if (!form_) doc_.thumbnailBox(x0, y0, x1, y1, colour);
+  text_.setBoxListener([this](const TextOutput::RunBox& box) {
+    if (form_) return;
+    doc_.thumbnailBox(box.x0, box.y0, box.x1, box.y1, box.colorref);
+    if ((doc_.secondOptionByte() & kAutoLinkBit) && doc_.pageActive()) linkWebAddress(box);
   });
 }
 
@@ -157,6 +163,21 @@ void PdfPageDevice::writerCommand(int32_t code, const RectI& r, const std::strin
   }
   // Navigation needs the page to exist; its content so far stays in order.
   if (doc_.pageActive()) handled = doc_.writerCommand(code, r.left, r.top, r.right, r.bottom, payload);
+}
+
+void PdfPageDevice::linkWebAddress(const TextOutput::RunBox& box) {
+  std::string_view text = box.text;
+  if (!startsWith(text, "http://") && !startsWith(text, "https://")) return;
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  // Page points from the top-left corner, as link areas take them.
+  const double h = doc_.pageHeight();
+  const double left = std::floor(box.x0), right = std::ceil(box.x1);
+  const double top = std::floor(h - box.y1), bottom = std::ceil(h - box.y0);
+  if (!(right > left && bottom > top) || std::abs(left) > 1e7 || std::abs(top) > 1e7 || right - left > 1e7 ||
+      bottom - top > 1e7)
+    return;
+  doc_.navigation().addLinkArea(int32_t(left), int32_t(top), int32_t(right - left), int32_t(bottom - top),
+                                std::string(text));
 }
 
 void PdfPageDevice::placeImage(int32_t number, double x, double y, double w, double h) {

@@ -355,7 +355,7 @@ void TextOutput::draw(const TextRun& run, TPxDeviceOptions options) {
         w_.userToPage(ux, uy, px, py);
         x0 = std::min(x0, px), x1 = std::max(x1, px), y0 = std::min(y0, py), y1 = std::max(y1, py);
       }
-      box_listener_(x0, y0, x1, y1, st.text_colour);
+      box_listener_(RunBox{x0, y0, x1, y1, st.text_colour, bytes_});
     }
     if (run.wide)
       fonts_->markUsedW(wideView(run.text16));

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/render/content_writer.h"
@@ -32,9 +33,15 @@ class TextOutput {
   // Placing every character at its advance ("TJ") instead of spreading the
   // run with spacing; also on with doCharPositions.
   void setPerCharacter(bool on) { per_character_ = on; }
-  // Told the box each run covers, in PDF page space (points), and its
-  // colour: the page thumbnail sketches text with it.
-  using BoxListener = std::function<void(double x0, double y0, double x1, double y1, uint32_t colorref)>;
+  // Where a run went: the box its cells cover in PDF page space (points),
+  // its colour and its text as written. The page thumbnail sketches text
+  // with it; web addresses become links.
+  struct RunBox {
+    double x0, y0, x1, y1;
+    uint32_t colorref;
+    std::string_view text;
+  };
+  using BoxListener = std::function<void(const RunBox&)>;
   void setBoxListener(BoxListener listener) { box_listener_ = std::move(listener); }
   bool perCharacter() const { return per_character_; }
   // Face used when the selected one cannot be loaded.
