@@ -18,29 +18,6 @@ using Rgb = Raster::Rgb;
 
 namespace {
 
-void put16(std::vector<uint8_t>& v, uint16_t x) { v.push_back(uint8_t(x)); v.push_back(uint8_t(x >> 8)); }
-void put32(std::vector<uint8_t>& v, uint32_t x) { put16(v, uint16_t(x)); put16(v, uint16_t(x >> 16)); }
-
-// A 24-bit BMP file of one colour.
-std::vector<uint8_t> bmpFile(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
-  const uint32_t stride = (uint32_t(w) * 3 + 3) & ~3u, image = stride * uint32_t(h);
-  std::vector<uint8_t> v{'B', 'M'};
-  put32(v, 54 + image);
-  put32(v, 0);
-  put32(v, 54);
-  put32(v, 40);
-  put32(v, uint32_t(w));
-  put32(v, uint32_t(h));
-  put16(v, 1);
-  put16(v, 24);
-  for (int i = 0; i < 6; ++i) put32(v, i == 1 ? image : 0);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) v.insert(v.end(), {b, g, r});
-    v.resize(v.size() + (stride - uint32_t(w) * 3), 0);
-  }
-  return v;
-}
-
 struct Thumb {
   int width = 0, height = 0, bits = 0;
   std::string colour_space;
@@ -121,7 +98,7 @@ struct Doc {
   ~Doc() { PYRA_Finalize(env); }
   std::string bitmap(uint8_t r, uint8_t g, uint8_t b) {
     const std::string p = dir.file("b" + std::to_string(r) + ".bmp");
-    auto bytes = bmpFile(4, 4, r, g, b);
+    auto bytes = solidBmpFile(4, 4, r, g, b);
     writeFile(p, bytes.data(), bytes.size());
     return p;
   }
@@ -131,6 +108,15 @@ struct Doc {
     PYRA_SetTextAttrEx(env, "Arial", 40, 0, 0, 0, 0, 0x0000FF);
     PYRA_TextOut(env, 100, 100, "Hello");
     EXPECT_GE(PYRA_DrawBitmapFile(env, 300, 500, 200, 200, image.c_str()), 1);
+  }
+  // One page as drawPage draws it, and the end of the document.
+  void writeOnePage(const std::string& password = "") {
+    begin();
+    const std::string green = bitmap(0, 200, 0);
+    PYRA_StartPage(env);
+    drawPage(green);
+    PYRA_EndPage(env);
+    end(password);
   }
   void end(const std::string& password = "") {
     PYRA_EndDoc(env);
@@ -143,12 +129,7 @@ struct Doc {
 
 TEST(Thumbnails, SketchTextInItsColourAndImagesInGrey) {
   Doc d(1);
-  d.begin();
-  const std::string green = d.bitmap(0, 200, 0);
-  PYRA_StartPage(d.env);
-  d.drawPage(green);
-  PYRA_EndPage(d.env);
-  d.end();
+  d.writeOnePage();
 
   auto t = readThumb(d.file, 1);
   ASSERT_TRUE(t);
@@ -216,12 +197,7 @@ TEST(Thumbnails, FollowThePageRotation) {
 
 TEST(Thumbnails, MonochromeIsOneBitGreyWithInkBlack) {
   Doc d(2);
-  d.begin();
-  const std::string green = d.bitmap(0, 200, 0);
-  PYRA_StartPage(d.env);
-  d.drawPage(green);
-  PYRA_EndPage(d.env);
-  d.end();
+  d.writeOnePage();
   auto t = readThumb(d.file, 1);
   ASSERT_TRUE(t);
   EXPECT_EQ(t->bits, 1);
@@ -263,12 +239,7 @@ TEST(Thumbnails, PropertyChangesApplyFromTheNextPage) {
 
 TEST(Thumbnails, EncryptedDocumentsKeepThemReadable) {
   Doc d(1, "user");
-  d.begin();
-  const std::string green = d.bitmap(0, 200, 0);
-  PYRA_StartPage(d.env);
-  d.drawPage(green);
-  PYRA_EndPage(d.env);
-  d.end("user");
+  d.writeOnePage("user");
   auto t = readThumb(d.file, 1, "user");
   ASSERT_TRUE(t);
   Rgb image = t->at(45, 68);
