@@ -66,22 +66,17 @@ void EmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
   if (stock >= 0) {
     selectIndex(mf::kStockObjectFlag | uint32_t(stock));
   } else {
-    auto it = indexes_.find(handle);
-    if (it == indexes_.end()) {
+    std::optional<uint32_t> found = objects_.find(handle);
+    if (!found) {
       releaseDeadObjects();
-      uint32_t index;
-      if (!free_indexes_.empty()) {
-        index = *free_indexes_.begin();
-        free_indexes_.erase(free_indexes_.begin());
-      } else {
-        if (next_index_ >= 0xFFFF) return;  // the header counts handles in 16 bits
-        index = next_index_++;
-      }
+      const std::optional<uint32_t> taken = objects_.take();
+      if (!taken) return;
+      const uint32_t index = *taken;
       switch (object.kind()) {
         case ObjectKind::Pen: {
           const PenObject* pen = asPen(object);
           if (!pen) {
-            free_indexes_.insert(index);
+            objects_.release(index);
             return;
           }
           const auto& p = *pen;
@@ -108,7 +103,7 @@ void EmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
         case ObjectKind::Brush: {
           const BrushObject* brush = asBrush(object);
           if (!brush) {
-            free_indexes_.insert(index);
+            objects_.release(index);
             return;
           }
           const auto& b = *brush;
@@ -118,14 +113,14 @@ void EmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
         case ObjectKind::Font: {
           EmfLogFont f;
           if (!logFontOf(object, f)) {
-            free_indexes_.insert(index);
+            objects_.release(index);
             return;
           }
           emitCreateFont(w_, index, f);
           break;
         }
         case ObjectKind::Region: {
-          free_indexes_.insert(index);
+          objects_.release(index);
           const RegionObject* region = asRegion(object);
           if (!region) return;
           const auto& r = *region;
@@ -134,12 +129,13 @@ void EmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
           return;
         }
         default:
-          free_indexes_.insert(index);
+          objects_.release(index);
           return;  // bitmaps and palettes are not selected into a metafile
       }
-      it = indexes_.emplace(handle, index).first;
+      objects_.bind(handle, index);
+      found = index;
     }
-    selectIndex(it->second);
+    selectIndex(*found);
   }
   switch (object.kind()) {
     case ObjectKind::Pen: attrs_.pen = handle; break;
@@ -150,22 +146,12 @@ void EmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
 }
 
 void EmfRecorder::releaseDeadObjects() {
-  // DeleteObject does not tell every recording DC, so objects whose handle
-  // has died are deleted from the metafile here, before a new object takes
-  // an index: the handle table stays as small as the drawing needs.
-  std::vector<uint32_t> dead;
-  for (const auto& [handle, index] : indexes_)
-    if (!HandleTable::instance().find(handle)) dead.push_back(handle);
-  std::sort(dead.begin(), dead.end());  // records in a reproducible order
-  for (uint32_t h : dead) objectDeleted(h);
+  for (uint32_t handle : objects_.deadHandles()) objectDeleted(handle);
 }
 
 void EmfRecorder::objectDeleted(HGDIOBJ handle) {
-  auto it = indexes_.find(handle);
-  if (it == indexes_.end()) return;
-  w_.simple(mf::kEmrDeleteObject, {int32_t(it->second)});
-  free_indexes_.insert(it->second);
-  indexes_.erase(it);
+  if (const std::optional<uint32_t> index = objects_.remove(handle))
+    w_.simple(mf::kEmrDeleteObject, {int32_t(*index)});
 }
 
 void EmfRecorder::reselect(uint32_t handle) {
@@ -339,7 +325,7 @@ std::vector<uint8_t> EmfRecorder::finish() {
   h.device = device_px_;
   h.millimeters = device_mm_;
   h.micrometers = {device_mm_.cx * 1000, device_mm_.cy * 1000};
-  h.handles = uint16_t(next_index_);
+  h.handles = uint16_t(objects_.end());
   h.description = setup_.description;
   return w_.finish(h);
 }

@@ -1,12 +1,10 @@
 #pragma once
 // Records the drawing calls of an enhanced-metafile DC as EMF records,
 // keeping the device bounds of what is drawn for the header.
-#include <map>
-#include <set>
 #include <string>
-#include <unordered_map>
 
 #include "platform/emf_writer.h"
+#include "platform/metafile_object_table.h"
 #include "platform/metafile_recorder.h"
 
 namespace pyra::gdi {
@@ -55,10 +53,7 @@ class EmfRecorder : public MetafileRecorder {
   bool has_frame_ = false;
   SIZEL device_px_{}, device_mm_{};
   BoundsBox bounds_;
-  // Metafile handle index of each GDI object created in this metafile.
-  std::unordered_map<uint32_t, uint32_t> indexes_;
-  std::set<uint32_t> free_indexes_;
-  uint32_t next_index_ = 1;
+  MetafileObjectTable objects_{1};
 };
 
 }  // namespace pyra::gdi

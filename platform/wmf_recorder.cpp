@@ -33,16 +33,6 @@ std::vector<IntPoint> flattenBezier(IntPoint start, std::span<const IntPoint> pt
 }
 }  // namespace
 
-int WmfRecorder::takeSlot() {
-  if (!free_slots_.empty()) {
-    const int s = *free_slots_.begin();
-    free_slots_.erase(free_slots_.begin());
-    return s;
-  }
-  if (next_slot_ == 0xFFFF) return -1;
-  return next_slot_++;
-}
-
 void WmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
   if (object.kind() == ObjectKind::Region) {
     const RegionObject* region = asRegion(object);
@@ -52,16 +42,17 @@ void WmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
     clipRegion(5, std::span<const RECTL>(&rect, 1));
     return;
   }
-  auto it = slots_.find(handle);
-  if (it == slots_.end()) {
+  std::optional<uint32_t> found = objects_.find(handle);
+  if (!found) {
     releaseDeadObjects();
-    const int slot = takeSlot();
-    if (slot < 0) return;
+    const std::optional<uint32_t> taken = objects_.take();
+    if (!taken) return;
+    const uint32_t slot = *taken;
     switch (object.kind()) {
       case ObjectKind::Pen: {
         const PenObject* pen = asPen(object);
           if (!pen) {
-          free_slots_.insert(uint16_t(slot));
+          objects_.release(slot);
           return;
         }
           const auto& p = *pen;
@@ -76,7 +67,7 @@ void WmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
       case ObjectKind::Brush: {
         const BrushObject* brush = asBrush(object);
           if (!brush) {
-          free_slots_.insert(uint16_t(slot));
+          objects_.release(slot);
           return;
         }
           const auto& b = *brush;
@@ -90,7 +81,7 @@ void WmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
       case ObjectKind::Font: {
         EmfLogFont f;
         if (!logFontOf(object, f)) {
-          free_slots_.insert(uint16_t(slot));
+          objects_.release(slot);
           return;
         }
         w_.begin(mf::kMetaCreateFontIndirect);
@@ -106,13 +97,14 @@ void WmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
         break;
       }
       default:
-        free_slots_.insert(uint16_t(slot));
+        objects_.release(slot);
         return;
     }
-    it = slots_.emplace(handle, uint16_t(slot)).first;
-    w_.setObjects(std::max<uint16_t>(next_slot_, 1));
+    objects_.bind(handle, slot);
+    found = slot;
+    countObjects();
   }
-  w_.simple(mf::kMetaSelectObject, {int16_t(it->second)});
+  w_.simple(mf::kMetaSelectObject, {int16_t(*found)});
   if (object.kind() == ObjectKind::Font) {
     EmfLogFont f;
     if (logFontOf(object, f)) font_charset_ = f.char_set;
@@ -123,22 +115,15 @@ void WmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
 }
 
 void WmfRecorder::releaseDeadObjects() {
-  // As in the EMF recorder: objects whose handle died leave the table
-  // before a new one is created, so the lowest free slot is reused.
-  std::vector<uint32_t> dead;
-  for (const auto& [handle, slot] : slots_)
-    if (!HandleTable::instance().find(handle)) dead.push_back(handle);
-  std::sort(dead.begin(), dead.end());
-  for (uint32_t h : dead) objectDeleted(h);
+  for (uint32_t handle : objects_.deadHandles()) objectDeleted(handle);
 }
 
 void WmfRecorder::objectDeleted(HGDIOBJ handle) {
-  auto it = slots_.find(handle);
-  if (it == slots_.end()) return;
-  w_.simple(mf::kMetaDeleteObject, {int16_t(it->second)});
-  free_slots_.insert(it->second);
-  slots_.erase(it);
+  if (const std::optional<uint32_t> slot = objects_.remove(handle))
+    w_.simple(mf::kMetaDeleteObject, {int16_t(*slot)});
 }
+
+void WmfRecorder::countObjects() { w_.setObjects(uint16_t(std::max<uint32_t>(objects_.end(), 1))); }
 
 void WmfRecorder::reselect(uint32_t handle) {
   auto object = HandleTable::instance().find(handle);
@@ -361,13 +346,13 @@ bool WmfRecorder::clipRegion(uint32_t mode, std::span<const RECTL> rects) {
   // RGN_COPY: a region object selected as the clip, then released; no
   // region means the whole 16-bit plane.
   const RECTL r = rects.empty() ? RECTL{-32768, -32768, 32767, 32767} : rects[0];
-  const int slot = takeSlot();
-  if (slot < 0) return false;
+  const std::optional<uint32_t> slot = objects_.take();
+  if (!slot) return false;
   createRegion(r);
-  w_.setObjects(std::max<uint16_t>(next_slot_, 1));
-  w_.simple(mf::kMetaSelectClipRegion, {int16_t(slot)});
-  w_.simple(mf::kMetaDeleteObject, {int16_t(slot)});
-  free_slots_.insert(uint16_t(slot));
+  countObjects();
+  w_.simple(mf::kMetaSelectClipRegion, {int16_t(*slot)});
+  w_.simple(mf::kMetaDeleteObject, {int16_t(*slot)});
+  objects_.release(*slot);
   return true;
 }
 

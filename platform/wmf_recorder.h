@@ -2,10 +2,8 @@
 // Records the drawing calls of a Windows-metafile DC as WMF records. What a
 // Windows metafile cannot hold (paths, world transforms) is refused; Bezier
 // curves are flattened; coordinates outside 16 bits are clamped.
-#include <set>
-#include <unordered_map>
-
 #include "platform/charset_text.h"
+#include "platform/metafile_object_table.h"
 #include "platform/metafile_recorder.h"
 #include "platform/wmf_writer.h"
 
@@ -32,13 +30,12 @@ class WmfRecorder : public MetafileRecorder {
   std::vector<uint8_t> finish();
 
  private:
-  int takeSlot();
   void releaseDeadObjects();
+  // The header's object count follows the highest slot taken.
+  void countObjects();
   void createRegion(const RECTL& r);
   WmfWriter w_;
-  std::unordered_map<uint32_t, uint16_t> slots_;
-  std::set<uint16_t> free_slots_;
-  uint16_t next_slot_ = 0;
+  MetafileObjectTable objects_{0};
   uint8_t font_charset_ = 0;
   CharsetDecoder text_codec_;
 };
