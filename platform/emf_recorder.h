@@ -4,7 +4,6 @@
 #include <string>
 
 #include "platform/emf_writer.h"
-#include "platform/metafile_object_table.h"
 #include "platform/metafile_recorder.h"
 
 namespace pyra::gdi {
@@ -21,7 +20,6 @@ class EmfRecorder : public MetafileRecorder {
   explicit EmfRecorder(const EmfRecorderSetup& setup);
 
   void objectSelected(HGDIOBJ handle, const GdiObject& object) override;
-  void objectDeleted(HGDIOBJ handle) override;
 
   bool simple(uint32_t emr_type, std::initializer_list<int32_t> params) override;
   bool poly(uint32_t emr_type, std::span<const IntPoint> points) override;
@@ -34,7 +32,6 @@ class EmfRecorder : public MetafileRecorder {
   bool patBlt(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop) override;
   bool clipRegion(uint32_t mode, std::span<const RECTL> rects) override;
   bool comment(std::span<const uint8_t> data) override;
-  void reselect(uint32_t handle) override;
 
   // Ends the recording: the whole metafile.
   std::vector<uint8_t> finish();
@@ -43,7 +40,8 @@ class EmfRecorder : public MetafileRecorder {
   IntPoint toDevice(double x, double y) const;
   RECTL deviceBounds(std::span<const IntPoint> pts) const;
   void addBounds(const RECTL& r);
-  void releaseDeadObjects();
+  bool createObject(uint32_t index, const GdiObject& object) override;
+  void deleteObject(uint32_t index) override;
   void selectIndex(uint32_t index) { simple(kSelect, {int32_t(index)}); }
   static constexpr uint32_t kSelect = 37;
 
@@ -53,7 +51,6 @@ class EmfRecorder : public MetafileRecorder {
   bool has_frame_ = false;
   SIZEL device_px_{}, device_mm_{};
   BoundsBox bounds_;
-  MetafileObjectTable objects_{1};
 };
 
 }  // namespace pyra::gdi

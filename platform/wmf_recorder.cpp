@@ -42,69 +42,9 @@ void WmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
     clipRegion(5, std::span<const RECTL>(&rect, 1));
     return;
   }
-  std::optional<uint32_t> found = objects_.find(handle);
-  if (!found) {
-    releaseDeadObjects();
-    const std::optional<uint32_t> taken = objects_.take();
-    if (!taken) return;
-    const uint32_t slot = *taken;
-    switch (object.kind()) {
-      case ObjectKind::Pen: {
-        const PenObject* pen = asPen(object);
-          if (!pen) {
-          objects_.release(slot);
-          return;
-        }
-          const auto& p = *pen;
-        w_.begin(mf::kMetaCreatePenIndirect);
-        w_.u16(uint16_t(p.style & 0xFFFF));
-        w_.i16(c16(p.width));
-        w_.i16(0);
-        w_.u32(p.color);
-        w_.end();
-        break;
-      }
-      case ObjectKind::Brush: {
-        const BrushObject* brush = asBrush(object);
-          if (!brush) {
-          objects_.release(slot);
-          return;
-        }
-          const auto& b = *brush;
-        w_.begin(mf::kMetaCreateBrushIndirect);
-        w_.u16(uint16_t(b.style));
-        w_.u32(b.color);
-        w_.u16(uint16_t(b.hatch));
-        w_.end();
-        break;
-      }
-      case ObjectKind::Font: {
-        EmfLogFont f;
-        if (!logFontOf(object, f)) {
-          objects_.release(slot);
-          return;
-        }
-        w_.begin(mf::kMetaCreateFontIndirect);
-        for (int32_t v : {f.height, f.width, f.escapement, f.orientation, f.weight}) w_.i16(c16(v));
-        const uint8_t flags[8] = {f.italic, f.underline, f.strike_out, f.char_set,
-                                  f.out_precision, f.clip_precision, f.quality, f.pitch_and_family};
-        w_.bytes(flags);
-        std::string face = text_codec_.encode(f.face, f.char_set);
-        face.resize(std::min<size_t>(face.size(), 31));
-        face.push_back('\0');
-        w_.bytes(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(face.data()), face.size()));
-        w_.end();
-        break;
-      }
-      default:
-        objects_.release(slot);
-        return;
-    }
-    objects_.bind(handle, slot);
-    found = slot;
-    countObjects();
-  }
-  w_.simple(mf::kMetaSelectObject, {int16_t(*found)});
+  const std::optional<uint32_t> slot = objectIndex(handle, object);
+  if (!slot) return;
+  w_.simple(mf::kMetaSelectObject, {int16_t(*slot)});
   if (object.kind() == ObjectKind::Font) {
     EmfLogFont f;
     if (logFontOf(object, f)) font_charset_ = f.char_set;
@@ -114,21 +54,56 @@ void WmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
   if (object.kind() == ObjectKind::Brush) attrs_.brush = handle;
 }
 
-void WmfRecorder::releaseDeadObjects() {
-  for (uint32_t handle : objects_.deadHandles()) objectDeleted(handle);
+bool WmfRecorder::createObject(uint32_t slot, const GdiObject& object) {
+  switch (object.kind()) {
+    case ObjectKind::Pen: {
+      const PenObject* pen = asPen(object);
+      if (!pen) return false;
+      const auto& p = *pen;
+      w_.begin(mf::kMetaCreatePenIndirect);
+      w_.u16(uint16_t(p.style & 0xFFFF));
+      w_.i16(c16(p.width));
+      w_.i16(0);
+      w_.u32(p.color);
+      w_.end();
+      break;
+    }
+    case ObjectKind::Brush: {
+      const BrushObject* brush = asBrush(object);
+      if (!brush) return false;
+      const auto& b = *brush;
+      w_.begin(mf::kMetaCreateBrushIndirect);
+      w_.u16(uint16_t(b.style));
+      w_.u32(b.color);
+      w_.u16(uint16_t(b.hatch));
+      w_.end();
+      break;
+    }
+    case ObjectKind::Font: {
+      EmfLogFont f;
+      if (!logFontOf(object, f)) return false;
+      w_.begin(mf::kMetaCreateFontIndirect);
+      for (int32_t v : {f.height, f.width, f.escapement, f.orientation, f.weight}) w_.i16(c16(v));
+      const uint8_t flags[8] = {f.italic, f.underline, f.strike_out, f.char_set,
+                                f.out_precision, f.clip_precision, f.quality, f.pitch_and_family};
+      w_.bytes(flags);
+      std::string face = text_codec_.encode(f.face, f.char_set);
+      face.resize(std::min<size_t>(face.size(), 31));
+      face.push_back('\0');
+      w_.bytes(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(face.data()), face.size()));
+      w_.end();
+      break;
+    }
+    default:
+      return false;
+  }
+  countObjects();
+  return true;
 }
 
-void WmfRecorder::objectDeleted(HGDIOBJ handle) {
-  if (const std::optional<uint32_t> slot = objects_.remove(handle))
-    w_.simple(mf::kMetaDeleteObject, {int16_t(*slot)});
-}
+void WmfRecorder::deleteObject(uint32_t slot) { w_.simple(mf::kMetaDeleteObject, {int16_t(slot)}); }
 
 void WmfRecorder::countObjects() { w_.setObjects(uint16_t(std::max<uint32_t>(objects_.end(), 1))); }
-
-void WmfRecorder::reselect(uint32_t handle) {
-  auto object = HandleTable::instance().find(handle);
-  if (object) objectSelected(handle, *object);
-}
 
 bool WmfRecorder::simple(uint32_t type, std::initializer_list<int32_t> params) {
   const int32_t* p = params.begin();
