@@ -2,10 +2,10 @@
 // device contexts whose drawing calls become metafile records.
 #include <string>
 
+#include "platform/api_guard.h"
 #include "platform/device_context.h"
 #include "platform/emf_recorder.h"
 #include "platform/metafile_files.h"
-#include "platform/metafile_guard.h"
 #include "platform/metafile_objects.h"
 #include "platform/wmf_recorder.h"
 #include "pyra/gdi_metafile.h"
@@ -52,7 +52,7 @@ using namespace pyra::gdi;
 extern "C" {
 
 HDC CreateEnhMetaFileA(HDC reference, const char* file_name, const RECT* frame, const char* description) {
-  return guard(HDC(0), [&]() -> HDC {
+  return guarded(HDC(0), [&]() -> HDC {
     EmfRecorderSetup s;
     if (reference) {
       auto ref = HandleTable::instance().findAs<DeviceContext>(reference, ObjectKind::Dc);
@@ -77,7 +77,7 @@ HDC CreateEnhMetaFileA(HDC reference, const char* file_name, const RECT* frame, 
 }
 
 HENHMETAFILE CloseEnhMetaFile(HDC hdc) {
-  return guard(HENHMETAFILE(0), [&]() -> HENHMETAFILE {
+  return guarded(HENHMETAFILE(0), [&]() -> HENHMETAFILE {
     auto dc = HandleTable::instance().findAs<DeviceContext>(hdc, ObjectKind::Dc);
     if (!dc || dc->type() != DeviceContext::Type::EnhMetafile) return 0;
     auto* rec = dynamic_cast<EmfRecorderWithFile*>(dc->recorder.get());
@@ -91,7 +91,7 @@ HENHMETAFILE CloseEnhMetaFile(HDC hdc) {
 }
 
 HDC CreateMetaFileA(const char* file_name) {
-  return guard(HDC(0), [&]() -> HDC {
+  return guarded(HDC(0), [&]() -> HDC {
     auto dc = std::make_shared<DeviceContext>(DeviceContext::Type::Metafile);
     dc->recorder = std::make_unique<WmfRecorderWithFile>(file_name ? file_name : "");
     return HandleTable::instance().insert(dc);
@@ -99,7 +99,7 @@ HDC CreateMetaFileA(const char* file_name) {
 }
 
 HMETAFILE CloseMetaFile(HDC hdc) {
-  return guard(HMETAFILE(0), [&]() -> HMETAFILE {
+  return guarded(HMETAFILE(0), [&]() -> HMETAFILE {
     auto dc = HandleTable::instance().findAs<DeviceContext>(hdc, ObjectKind::Dc);
     if (!dc || dc->type() != DeviceContext::Type::Metafile) return 0;
     auto* rec = dynamic_cast<WmfRecorderWithFile*>(dc->recorder.get());
