@@ -1053,15 +1053,7 @@ void ContentWriter::selectClipRegion(int32_t mode, const Rect& bounds, std::span
       Point a = dc_.deviceToLogical(r.left, r.top), b = dc_.deviceToLogical(r.right, r.bottom);
       r = Rect{a.x, a.y, b.x, b.y};
     }
-    if (r.left > r.right) std::swap(r.left, r.right);
-    if (r.top > r.bottom) std::swap(r.top, r.bottom);
-    int64_t h = int64_t(r.top) - r.bottom;
-    if (dc_.yUp()) h = -h;
-    buf_.writeCoord(r.left);
-    buf_.writeCoord(foldY(int64_t(r.top)));
-    buf_.writeCoord(int64_t(r.right) - r.left);
-    buf_.writeCoord(h);
-    buf_.writeText("re ");
+    writeClipRect(r);
   };
   if (rects.size() <= 1 || rects.empty())
     one(bounds, !rects.empty());
@@ -1076,7 +1068,12 @@ void ContentWriter::excludeClipRect(const Rect& rect) {
   prepareGraphics();
   const size_t mark = buf_.size();
   writePageCover();
-  Rect r = rect;
+  writeClipRect(rect);
+  buf_.writeText("W* n ");
+  hoist(mark);
+}
+
+void ContentWriter::writeClipRect(Rect r) {
   if (r.left > r.right) std::swap(r.left, r.right);
   if (r.top > r.bottom) std::swap(r.top, r.bottom);
   int64_t h = int64_t(r.top) - r.bottom;
@@ -1085,8 +1082,7 @@ void ContentWriter::excludeClipRect(const Rect& rect) {
   buf_.writeCoord(foldY(int64_t(r.top)));
   buf_.writeCoord(int64_t(r.right) - r.left);
   buf_.writeCoord(h);
-  buf_.writeText("re W* n ");
-  hoist(mark);
+  buf_.writeText("re ");
 }
 
 }  // namespace pyra::render

@@ -161,6 +161,8 @@ class ContentWriter {
   void paintNow(bool stroke, bool fill, bool clip);
   void writeHatch(size_t path_from, size_t path_to, bool then_stroke);
   void writePageCover();
+  // A clip rectangle in logical units, its corners in either order, as "re".
+  void writeClipRect(Rect r);
   bool pageBox(Box& out) const;
   void writeMatrixValues(const double* v, int decimals);
   void pushFresh(bool copy);
