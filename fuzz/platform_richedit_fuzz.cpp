@@ -4,7 +4,7 @@
 // that runs stay fast; documents with few formats are also measured with
 // real fonts. fontconfig keeps a little memory for the life of the process,
 // which LeakSanitizer reports at exit: run with
-// LSAN_OPTIONS=suppressions=fuzz/platform_richedit.supp.
+// LSAN_OPTIONS=suppressions=fuzz/lsan.supp.
 #include <cstddef>
 #include <cstdint>
 

@@ -1,0 +1,1 @@
+pyra_add_fuzzer(fuzz_emf_to_pdf SOURCES interface_emf_pdf_fuzz.cpp LIBS pyractl pyragdi pyra_headers)
