@@ -138,8 +138,7 @@ std::string writeLibEmfPages(const std::string& dir) {
 #endif
 }
 
-std::string writeLibreOfficeDrawing(const std::string& dir, const std::string& home) {
-  if (!haveTool("soffice")) return "LibreOffice (soffice) is not installed";
+std::string drawingSvg() {
   // 800 x 600 units on a 200 x 150 mm page; the white ground makes the
   // exported frame the whole page.
   std::ostringstream svg;
@@ -157,11 +156,27 @@ std::string writeLibreOfficeDrawing(const std::string& dir, const std::string& h
       << R"(<text x="420" y="500" font-family="Liberation Sans" font-size="40" fill="#000000">Peerless</text>)" "\n"
       << R"(<text x="420" y="560" font-family="Liberation Serif" font-size="36" fill="#c00000">Crimson words</text>)" "\n"
       << "</svg>\n";
+  return svg.str();
+}
+
+std::string writeLibreOfficeDrawing(const std::string& dir, const std::string& home) {
+  if (!haveTool("soffice")) return "LibreOffice (soffice) is not installed";
   std::string svg_path = dir + "/lodraw.svg";
-  testkit::writeFile(svg_path, svg.str());
+  testkit::writeFile(svg_path, drawingSvg());
   auto r = testkit::run(peerEnv(home) + "soffice --headless --convert-to emf --outdir " +
                         testkit::shellQuote(dir) + " " + testkit::shellQuote(svg_path));
   if (!std::filesystem::exists(dir + "/lodraw.emf")) return "soffice wrote no EMF: " + r.out;
+  std::filesystem::remove(svg_path);
+  return "";
+}
+
+std::string writeInkscapeDrawing(const std::string& dir, const std::string& home) {
+  if (!haveTool("inkscape")) return "Inkscape is not installed";
+  std::string svg_path = dir + "/inkdraw.svg";
+  testkit::writeFile(svg_path, drawingSvg());
+  auto r = testkit::run(peerEnv(home) + "inkscape --export-type=emf --export-filename=" +
+                        testkit::shellQuote(dir + "/inkdraw.emf") + " " + testkit::shellQuote(svg_path));
+  if (!std::filesystem::exists(dir + "/inkdraw.emf")) return "inkscape wrote no EMF: " + r.out;
   std::filesystem::remove(svg_path);
   return "";
 }

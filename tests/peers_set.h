@@ -26,9 +26,13 @@ bool haveTool(const std::string& name);
 
 // libEMF pages (shapes.emf, text.emf) written into dir; "" or the reason.
 std::string writeLibEmfPages(const std::string& dir);
-// An SVG drawing (shapes, a bitmap, a clipped disc, text) that LibreOffice
-// converts to dir/lodraw.emf; "" or the reason.
+// An SVG drawing (shapes, a 4 x 4 bitmap, a disc clipped to a rectangle,
+// text) on 800 x 600 units that LibreOffice converts to dir/lodraw.emf and
+// Inkscape to dir/inkdraw.emf (Inkscape writes the clip as a clip path and
+// the text as outlines); "" or the reason.
+std::string drawingSvg();
 std::string writeLibreOfficeDrawing(const std::string& dir, const std::string& home);
+std::string writeInkscapeDrawing(const std::string& dir, const std::string& home);
 
 // A flat drawing whose one page is the metafile's frame, filled by the
 // metafile: LibreOffice opens a bare metafile on an A4 page instead.

@@ -2,7 +2,7 @@
 // so that the converter is checked end to end on metafiles another writer
 // produced. Built alone: libEMF exports the same Windows names as libpyragdi.
 //
-//   libemf_pages DIR   writes DIR/shapes.emf and DIR/text.emf
+//   libemf_pages DIR   writes DIR/shapes.emf, DIR/text.emf and DIR/mapping.emf
 //
 // libEMF 1.0 records neither StretchDIBits nor SetDIBitsToDevice (both
 // return success and write nothing) and has no clipping calls, so bitmaps
@@ -151,11 +151,103 @@ bool textPage(const std::string& dir) {
   return end(dc);
 }
 
+// Mapping and the less common shapes: an anisotropic window (1000 x 750
+// units on the 640 x 480 canvas), a world transform, arcs and beziers in
+// paths, both polygon fill modes and aligned text. (libEMF has no RoundRect,
+// Pie or Chord.)
+bool mappingPage(const std::string& dir) {
+  HDC dc = begin(dir, "mapping.emf");
+  if (!dc) return false;
+  SetMapMode(dc, MM_ANISOTROPIC);
+  SetWindowExtEx(dc, 1000, 750, 0);
+  SetViewportExtEx(dc, 640, 480, 0);
+
+  HPEN pen = CreatePen(PS_SOLID, 4, RGB(0, 0, 0));
+  SelectObject(dc, pen);
+  HBRUSH teal = CreateSolidBrush(RGB(0, 128, 128));
+  SelectObject(dc, teal);
+  Rectangle(dc, 50, 50, 300, 200);
+  // A pie built as a path: centre, arc (counter-clockwise, a quarter), back.
+  HBRUSH rose = CreateSolidBrush(RGB(230, 0, 120));
+  SelectObject(dc, rose);
+  BeginPath(dc);
+  MoveToEx(dc, 450, 150, 0);
+  ArcTo(dc, 350, 50, 550, 250, 550, 150, 450, 50);
+  CloseFigure(dc);
+  EndPath(dc);
+  StrokeAndFillPath(dc);
+  // A filled closed bezier lens.
+  HBRUSH olive = CreateSolidBrush(RGB(128, 128, 0));
+  SelectObject(dc, olive);
+  BeginPath(dc);
+  MoveToEx(dc, 600, 150, 0);
+  POINT lens[6] = {{650, 30}, {750, 30}, {800, 150}, {750, 270}, {650, 270}, {600, 150}};
+  PolyBezierTo(dc, lens, 6);
+  CloseFigure(dc);
+  EndPath(dc);
+  StrokeAndFillPath(dc);
+  Arc(dc, 820, 50, 970, 200, 970, 125, 820, 125);
+
+  // Self-intersecting stars: ALTERNATE leaves the centre empty, WINDING
+  // fills it.
+  HBRUSH navy = CreateSolidBrush(RGB(0, 0, 128));
+  SelectObject(dc, navy);
+  SelectObject(dc, GetStockObject(NULL_PEN));
+  auto star = [](int cx, int cy, POINT* p) {
+    const int dx[5] = {0, 95, 59, -59, -95}, dy[5] = {-100, -31, 81, 81, -31};
+    const int order[5] = {0, 2, 4, 1, 3};  // every second point: a pentagram
+    for (int i = 0; i < 5; ++i) p[i] = {cx + dx[order[i]], cy + dy[order[i]]};
+  };
+  POINT s[5];
+  SetPolyFillMode(dc, ALTERNATE);
+  star(150, 400, s);
+  Polygon(dc, s, 5);
+  SetPolyFillMode(dc, WINDING);
+  star(400, 400, s);
+  Polygon(dc, s, 5);
+
+  // A bezier wave with a thick pen.
+  HPEN wave = CreatePen(PS_SOLID, 10, RGB(200, 0, 0));
+  SelectObject(dc, wave);
+  POINT bz[7] = {{550, 400}, {620, 280}, {690, 520}, {760, 400},
+                 {830, 280}, {900, 520}, {970, 400}};
+  PolyBezier(dc, bz, 7);
+
+  // A square turned by 30 degrees through the world transform.
+  SaveDC(dc);
+  XFORM turn = {0.8660254f, 0.5f, -0.5f, 0.8660254f, 200.0f, 600.0f};
+  SetWorldTransform(dc, &turn);
+  SelectObject(dc, GetStockObject(NULL_PEN));
+  HBRUSH violet = CreateSolidBrush(RGB(120, 0, 200));
+  SelectObject(dc, violet);
+  Rectangle(dc, -50, -50, 50, 50);
+  RestoreDC(dc, -1);
+
+  // Text aligned on its reference point: centred, right-aligned, baseline.
+  HFONT f = CreateFontA(-40, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial");
+  SelectObject(dc, f);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetTextAlign(dc, TA_CENTER | TA_BASELINE);
+  TextOutA(dc, 700, 620, "Centred", 7);
+  SetTextAlign(dc, TA_RIGHT | TA_TOP);
+  TextOutA(dc, 980, 660, "Flushright", 10);
+
+  SelectObject(dc, GetStockObject(BLACK_PEN));
+  SelectObject(dc, GetStockObject(WHITE_BRUSH));
+  SelectObject(dc, GetStockObject(SYSTEM_FONT));
+  for (HGDIOBJ o : {(HGDIOBJ)pen, (HGDIOBJ)teal, (HGDIOBJ)rose, (HGDIOBJ)olive, (HGDIOBJ)navy,
+                    (HGDIOBJ)wave, (HGDIOBJ)violet, (HGDIOBJ)f})
+    DeleteObject(o);
+  return end(dc);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;
   std::string dir = argv[1];
-  if (!shapesPage(dir) || !textPage(dir)) return 1;
+  if (!shapesPage(dir) || !textPage(dir) || !mappingPage(dir)) return 1;
   return 0;
 }
