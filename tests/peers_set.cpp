@@ -159,26 +159,53 @@ std::string drawingSvg() {
   return svg.str();
 }
 
+std::string richSvg() {
+  return R"x(<svg xmlns="http://www.w3.org/2000/svg" width="200mm" height="150mm" viewBox="0 0 800 600">
+<defs><linearGradient id="g" x1="0" y1="0" x2="1" y2="0"><stop offset="0" stop-color="#0000ff"/><stop offset="1" stop-color="#ffff00"/></linearGradient></defs>
+<rect x="0" y="0" width="800" height="600" fill="#ffffff"/>
+<rect x="40" y="40" width="300" height="120" fill="url(#g)"/>
+<rect x="400" y="40" width="200" height="120" fill="#ff0000"/>
+<rect x="480" y="80" width="200" height="120" fill="#0000ff" fill-opacity="0.5"/>
+<line x1="40" y1="250" x2="760" y2="250" stroke="#008000" stroke-width="10" stroke-dasharray="40,20"/>
+<path d="M 40 320 C 200 250 300 450 500 320" fill="none" stroke="#800080" stroke-width="8"/>
+<text x="600" y="550" font-family="Liberation Sans" font-size="40" transform="rotate(-30 600 550)" fill="#000000">Tilted</text>
+<rect x="60" y="400" width="200" height="150" rx="30" ry="30" fill="#ffa500" stroke="#000" stroke-width="6" stroke-dasharray="12,6"/>
+<text x="300" y="480" font-family="Liberation Mono" font-size="32" fill="#004080">Mono text</text>
+</svg>
+)x";
+}
+
+namespace {
+
+// Writes each drawing as dir/<prefix><name>.svg, converts them all in one
+// run of the peer, and checks that every EMF appeared.
+std::string convertDrawings(const std::string& dir, const std::string& prefix,
+                            const std::string& command, const std::string& home) {
+  std::string inputs;
+  std::vector<std::string> stems;
+  for (auto [name, svg] : {std::pair{"draw", drawingSvg()}, std::pair{"rich", richSvg()}}) {
+    stems.push_back(dir + "/" + prefix + name);
+    testkit::writeFile(stems.back() + ".svg", svg);
+    inputs += " " + testkit::shellQuote(stems.back() + ".svg");
+  }
+  auto r = testkit::run(peerEnv(home) + command + inputs);
+  for (const std::string& stem : stems) {
+    if (!std::filesystem::exists(stem + ".emf")) return "no " + stem + ".emf: " + r.out;
+    std::filesystem::remove(stem + ".svg");
+  }
+  return "";
+}
+
+}  // namespace
+
 std::string writeLibreOfficeDrawing(const std::string& dir, const std::string& home) {
   if (!haveTool("soffice")) return "LibreOffice (soffice) is not installed";
-  std::string svg_path = dir + "/lodraw.svg";
-  testkit::writeFile(svg_path, drawingSvg());
-  auto r = testkit::run(peerEnv(home) + "soffice --headless --convert-to emf --outdir " +
-                        testkit::shellQuote(dir) + " " + testkit::shellQuote(svg_path));
-  if (!std::filesystem::exists(dir + "/lodraw.emf")) return "soffice wrote no EMF: " + r.out;
-  std::filesystem::remove(svg_path);
-  return "";
+  return convertDrawings(dir, "lo", "soffice --headless --convert-to emf --outdir " + testkit::shellQuote(dir), home);
 }
 
 std::string writeInkscapeDrawing(const std::string& dir, const std::string& home) {
   if (!haveTool("inkscape")) return "Inkscape is not installed";
-  std::string svg_path = dir + "/inkdraw.svg";
-  testkit::writeFile(svg_path, drawingSvg());
-  auto r = testkit::run(peerEnv(home) + "inkscape --export-type=emf --export-filename=" +
-                        testkit::shellQuote(dir + "/inkdraw.emf") + " " + testkit::shellQuote(svg_path));
-  if (!std::filesystem::exists(dir + "/inkdraw.emf")) return "inkscape wrote no EMF: " + r.out;
-  std::filesystem::remove(svg_path);
-  return "";
+  return convertDrawings(dir, "ink", "inkscape --export-type=emf", home);
 }
 
 std::string fodgWrapper(const std::string& emf_name, double width_mm, double height_mm) {

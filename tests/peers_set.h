@@ -26,11 +26,14 @@ bool haveTool(const std::string& name);
 
 // libEMF pages (shapes.emf, text.emf) written into dir; "" or the reason.
 std::string writeLibEmfPages(const std::string& dir);
-// An SVG drawing (shapes, a 4 x 4 bitmap, a disc clipped to a rectangle,
-// text) on 800 x 600 units that LibreOffice converts to dir/lodraw.emf and
-// Inkscape to dir/inkdraw.emf (Inkscape writes the clip as a clip path and
-// the text as outlines); "" or the reason.
+// Two SVG drawings on 800 x 600 units: drawingSvg has shapes, a 4 x 4
+// bitmap, a disc clipped to a rectangle and text; richSvg a gradient, a
+// half-transparent rectangle, dash arrays, a bezier and rotated text.
+// LibreOffice converts them to dir/lodraw.emf and dir/lorich.emf, Inkscape
+// to dir/inkdraw.emf and dir/inkrich.emf (Inkscape writes the clip as a
+// clip path and text as outlines); "" or the reason.
 std::string drawingSvg();
+std::string richSvg();
 std::string writeLibreOfficeDrawing(const std::string& dir, const std::string& home);
 std::string writeInkscapeDrawing(const std::string& dir, const std::string& home);
 
