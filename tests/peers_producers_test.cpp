@@ -148,6 +148,37 @@ TEST_F(Producers, LibEmfTextIsFoundAndRotated) {
   EXPECT_LE(up.max_x, int(582 * sx)) << "run not on the left of its baseline";
 }
 
+// MM_LOMETRIC (y up, 0.1 mm) with the viewport origin moved to the bottom
+// left corner (480 device pixels down): everything must land on the page,
+// measured here in millimetres from the top left.
+TEST_F(Producers, LibEmfMetricPageWithViewportOrigin) {
+  std::string why = writeLibEmfPages(tmp_.path().string());
+  if (!why.empty()) GTEST_SKIP() << why;
+  double sx = 0, sy = 0;
+  Raster ras = convert("modes", 200, 150, &sx, &sy);
+  ASSERT_GT(ras.width, 0);
+  expectProbes("modes", ras, sx, sy,
+               {
+                   {"first square of the poly-polygon", 25, 25, {180, 60, 20}},
+                   {"second square of the poly-polygon", 65, 25, {180, 60, 20}},
+                   {"paper between the squares", 45, 25, kWhite},
+                   {"square scaled by the world transform", 112, 22, {20, 100, 180}},
+                   {"paper left of the scaled square", 94, 22, kWhite},
+                   {"zigzag's lower corner", 25, 79, {0, 90, 0}},
+                   {"paper inside the zigzag's V", 25, 65, kWhite},
+                   {"paper at the bottom right", 190, 140, kWhite},
+               });
+  // (pdftotext splits the diagonal run into pieces; its pixels are checked.)
+  std::string text = testkit::pdfText(tmp_.file("modes.pdf"));
+  for (const char* word : {"Spaced", "FollowOn"})
+    EXPECT_NE(text.find(word), std::string::npos) << "missing \"" << word << "\" in:\n" << text;
+  // The diagonal run climbs to the right from its baseline start at
+  // (120 mm, 80 mm from the top).
+  Region slant = scan(ras, sx, sy, 115, 40, 170, 85, kBlack);
+  ASSERT_GT(slant.matching, 20) << "diagonal run missing";
+  EXPECT_LT(slant.min_y, int(70 * sy)) << "run not rising";
+}
+
 // The same SVG drawing exported to EMF by LibreOffice and by Inkscape.
 // LibreOffice cuts the clipped disc itself and writes text records;
 // Inkscape writes a clip path (so the clip needs --clipping) and outlines.

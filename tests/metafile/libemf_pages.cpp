@@ -2,7 +2,7 @@
 // so that the converter is checked end to end on metafiles another writer
 // produced. Built alone: libEMF exports the same Windows names as libpyragdi.
 //
-//   libemf_pages DIR   writes DIR/shapes.emf, DIR/text.emf and DIR/mapping.emf
+//   libemf_pages DIR   writes DIR/shapes.emf, text.emf, mapping.emf, modes.emf
 //
 // libEMF 1.0 records neither StretchDIBits nor SetDIBitsToDevice (both
 // return success and write nothing) and has no clipping calls, so bitmaps
@@ -243,11 +243,86 @@ bool mappingPage(const std::string& dir) {
   return end(dc);
 }
 
+// A y-up metric mapping (MM_LOMETRIC, 0.1 mm, origin moved to the bottom
+// left), a scaling world transform, poly-polygons, thick geometric pens
+// with square caps and bevel joins, an opaque dashed pen, pixels, and text
+// at 45 degrees, with extra character spacing and with TA_UPDATECP.
+bool modesPage(const std::string& dir) {
+  HDC dc = begin(dir, "modes.emf");
+  if (!dc) return false;
+  SetMapMode(dc, MM_LOMETRIC);
+  // Put the logical origin at the bottom left of the 200 x 150 mm page.
+  SetViewportOrgEx(dc, 0, 480, 0);
+
+  SelectObject(dc, GetStockObject(NULL_PEN));
+  HBRUSH brick = CreateSolidBrush(RGB(180, 60, 20));
+  SelectObject(dc, brick);
+  // Two squares in one poly-polygon, 10 mm from the left, 100 mm up.
+  POINT pp[8] = {{100, 1400}, {400, 1400}, {400, 1100}, {100, 1100},
+                 {500, 1400}, {800, 1400}, {800, 1100}, {500, 1100}};
+  INT counts[2] = {4, 4};
+  PolyPolygon(dc, pp, counts, 2);
+
+  // The same square, scaled by 1.5 through ModifyWorldTransform.
+  SaveDC(dc);
+  XFORM scale = {1.5f, 0, 0, 1.5f, 0, 0};
+  ModifyWorldTransform(dc, &scale, MWT_LEFTMULTIPLY);
+  HBRUSH sea = CreateSolidBrush(RGB(20, 100, 180));
+  SelectObject(dc, sea);
+  Rectangle(dc, 650, 950, 850, 750);
+  RestoreDC(dc, -1);
+
+  // A thick zigzag: square caps reach beyond the end points, bevel joins.
+  LOGBRUSH lb = {BS_SOLID, RGB(0, 90, 0), 0};
+  HPEN zig = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_SQUARE | PS_JOIN_BEVEL, 40, &lb, 0, 0);
+  SelectObject(dc, zig);
+  POINT zz[5] = {{100, 900}, {250, 700}, {400, 900}, {550, 700}, {700, 900}};
+  Polyline(dc, zz, 5);
+
+  // An opaque dashed cosmetic pen: the gaps take the background colour.
+  HPEN dash = CreatePen(PS_DASH, 1, RGB(0, 0, 0));
+  SelectObject(dc, dash);
+  SetBkMode(dc, OPAQUE);
+  SetBkColor(dc, RGB(255, 200, 200));
+  MoveToEx(dc, 100, 550, 0);
+  LineTo(dc, 1900, 550);
+
+  // A row of pixels.
+  for (int x = 100; x < 400; x += 3) SetPixel(dc, x, 450, RGB(255, 0, 0));
+
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0, 0, 0));
+  HFONT slant = CreateFontA(-60, 0, 450, 450, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Courier New");
+  SelectObject(dc, slant);
+  SetTextAlign(dc, TA_LEFT | TA_BASELINE);
+  TextOutA(dc, 1200, 700, "Diagonal", 8);
+
+  HFONT plain = CreateFontA(-50, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial");
+  SelectObject(dc, plain);
+  SetTextCharacterExtra(dc, 20);
+  TextOutA(dc, 100, 300, "Spaced", 6);
+  SetTextCharacterExtra(dc, 0);
+  SetTextAlign(dc, TA_UPDATECP | TA_BASELINE);
+  MoveToEx(dc, 100, 150, 0);
+  TextOutA(dc, 0, 0, "Follow", 6);
+  TextOutA(dc, 0, 0, "On", 2);
+
+  SelectObject(dc, GetStockObject(BLACK_PEN));
+  SelectObject(dc, GetStockObject(WHITE_BRUSH));
+  SelectObject(dc, GetStockObject(SYSTEM_FONT));
+  for (HGDIOBJ o : {(HGDIOBJ)brick, (HGDIOBJ)sea, (HGDIOBJ)zig, (HGDIOBJ)dash, (HGDIOBJ)slant,
+                    (HGDIOBJ)plain})
+    DeleteObject(o);
+  return end(dc);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;
   std::string dir = argv[1];
-  if (!shapesPage(dir) || !textPage(dir) || !mappingPage(dir)) return 1;
+  if (!shapesPage(dir) || !textPage(dir) || !mappingPage(dir) || !modesPage(dir)) return 1;
   return 0;
 }
