@@ -114,6 +114,9 @@ TEST_F(Producers, LibEmfShapesLandWhereTheyWereDrawn) {
                    {"paper right of the page's drawing", 620, 300, kWhite},
                    {"paper under the last row", 320, 465, kWhite},
                    {"ellipse corner outside the curve", 244, 44, kWhite},
+                   {"pixels set under the null pen", 60, 465, kRed},
+                   {"pixels keep their colour under a blue pen", 120, 465, {0, 160, 0}},
+                   {"paper between the pixel blocks", 90, 465, kWhite},
                });
   // The dashed purple line: dashes and gaps along it, nothing above it.
   Region dash = scan(ras, sx, sy, 40, 213, 600, 218, {128, 0, 128});

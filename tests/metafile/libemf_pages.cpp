@@ -96,8 +96,19 @@ bool shapesPage(const std::string& dir) {
   EndPath(dc);
   FillPath(dc);
 
+  // Two blocks set pixel by pixel: red under the null pen, green while a
+  // blue pen is selected (a pixel has its own colour, not the pen's).
+  SelectObject(dc, GetStockObject(NULL_PEN));
+  for (int y = 455; y < 475; ++y)
+    for (int x = 40; x < 80; ++x) SetPixel(dc, x, y, RGB(255, 0, 0));
+  HPEN blue_pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 255));
+  SelectObject(dc, blue_pen);
+  for (int y = 455; y < 475; ++y)
+    for (int x = 100; x < 140; ++x) SetPixel(dc, x, y, RGB(0, 160, 0));
+
   SelectObject(dc, GetStockObject(BLACK_PEN));
   SelectObject(dc, GetStockObject(WHITE_BRUSH));
+  DeleteObject(blue_pen);
   for (HGDIOBJ o : {(HGDIOBJ)red, (HGDIOBJ)green, (HGDIOBJ)blue, (HGDIOBJ)outline, (HGDIOBJ)thick,
                     (HGDIOBJ)dashed, (HGDIOBJ)hatched, (HGDIOBJ)cyan, (HGDIOBJ)yellow, (HGDIOBJ)orange})
     DeleteObject(o);
