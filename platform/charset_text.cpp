@@ -5,28 +5,18 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/charset_code_page.h"
+
 namespace pyra::gdi {
 
 uint32_t codePageOfCharset(uint8_t charset) {
+  // Metafile text also comes in the Mac, Johab and OEM sets, which this
+  // codec reaches through iconv.
   switch (charset) {
-    case 2: return 0;  // SYMBOL_CHARSET
-    case 77: return 10000;
-    case 128: return 932;
-    case 129: return 949;
-    case 130: return 1361;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    case 255: return 437;
-    default: return 1252;
+    case 77: return 10000;  // MAC_CHARSET
+    case 130: return 1361;  // JOHAB_CHARSET
+    case 255: return 437;   // OEM_CHARSET
+    default: return codePageForCharset(charset);
   }
 }
 

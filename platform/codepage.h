@@ -8,15 +8,14 @@
 #include <span>
 #include <string>
 
+#include "platform/charset_code_page.h"
+
 namespace pyra::gdi {
 
 // The iconv name of a Windows code page, or nullptr for one we do not
 // convert. CP_ACP (0) and CP_OEMCP (1) are treated as 1252.
 const char* iconvNameForCodePage(unsigned code_page);
 unsigned normalizedCodePage(unsigned code_page);
-// The code page of a LOGFONT character set; 0 for SYMBOL_CHARSET (codes are
-// glyph numbers, not characters).
-unsigned codePageForCharset(unsigned charset);
 // Whether every byte below 0x80 means the same ASCII character.
 bool isAsciiCompatible(unsigned code_page);
 

@@ -9,12 +9,12 @@
 #include "platform/charset_text.h"
 #include "support/checked_math.h"
 #include <optional>
+#include "platform/api_guard.h"
 #include "platform/device_context.h"
 #include "platform/emf_record_emit.h"
 #include "platform/metafile_font_hooks.h"
-#include "platform/metafile_guard.h"
-#include "platform/metafile_records.h"
 #include "platform/metafile_recorder.h"
+#include "platform/metafile_records.h"
 #include "platform/pens_brushes.h"
 #include "pyra/gdi_metafile.h"
 
@@ -33,7 +33,7 @@ std::shared_ptr<DeviceContext> findDc(HDC hdc) {
 // not record, `fallback` when the DC does not exist or the call throws.
 template <class R, class F>
 R withRecorder(HDC hdc, R fallback, R plain, F&& op) noexcept {
-  return guard(fallback, [&]() -> R {
+  return guarded(fallback, [&]() -> R {
     auto dc = findDc(hdc);
     if (!dc) return fallback;
     MetafileRecorder* rec = recorderOf(*dc);
@@ -155,7 +155,7 @@ BOOL textCall(HDC hdc, INT x, INT y, UINT options, const RECT* rect, std::u16str
 
 BOOL textA(HDC hdc, INT x, INT y, UINT options, const RECT* rect, const char* text, int64_t count, const INT* dx) {
   if (count < 0 || count > 0x7FFFFFF || (count && !text)) return FALSE;
-  auto dc = guard(std::shared_ptr<DeviceContext>(), [&] { return findDc(hdc); });
+  auto dc = guarded(std::shared_ptr<DeviceContext>(), [&] { return findDc(hdc); });
   if (!dc) return FALSE;
   std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(text), size_t(count));
   std::vector<uint8_t> per_unit;

@@ -32,14 +32,9 @@ bool fits16(std::span<const IntPoint> pts) {
     return p.x >= -32768 && p.x <= 32767 && p.y >= -32768 && p.y <= 32767;
   });
 }
-}  // namespace
 
-void emitPoly(EmfWriter& w, uint32_t type32, const RECTL& bounds, std::span<const IntPoint> points) {
-  const bool small = fits16(points);
-  // 16-bit types follow the 32-bit ones in the same order, 83 apart.
-  w.begin(small ? type32 + (mf::kEmrPolyBezier16 - mf::kEmrPolyBezier) : type32);
-  w.rect(bounds);
-  w.u32(uint32_t(points.size()));
+// The points of a poly record: 16-bit pairs in the 16-bit record types.
+void writePoints(EmfWriter& w, std::span<const IntPoint> points, bool small) {
   for (const IntPoint& p : points) {
     if (small) {
       w.i16(int16_t(p.x));
@@ -48,6 +43,16 @@ void emitPoly(EmfWriter& w, uint32_t type32, const RECTL& bounds, std::span<cons
       w.point(p.x, p.y);
     }
   }
+}
+}  // namespace
+
+void emitPoly(EmfWriter& w, uint32_t type32, const RECTL& bounds, std::span<const IntPoint> points) {
+  const bool small = fits16(points);
+  // 16-bit types follow the 32-bit ones in the same order, 83 apart.
+  w.begin(small ? type32 + (mf::kEmrPolyBezier16 - mf::kEmrPolyBezier) : type32);
+  w.rect(bounds);
+  w.u32(uint32_t(points.size()));
+  writePoints(w, points, small);
   w.end();
 }
 
@@ -61,14 +66,7 @@ void emitPolyPoly(EmfWriter& w, bool polygon, const RECTL& bounds, std::span<con
   w.u32(uint32_t(counts.size()));
   w.u32(uint32_t(points.size()));
   for (uint32_t c : counts) w.u32(c);
-  for (const IntPoint& p : points) {
-    if (small) {
-      w.i16(int16_t(p.x));
-      w.i16(int16_t(p.y));
-    } else {
-      w.point(p.x, p.y);
-    }
-  }
+  writePoints(w, points, small);
   w.end();
 }
 

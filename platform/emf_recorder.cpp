@@ -10,7 +10,8 @@
 
 namespace pyra::gdi {
 
-EmfRecorder::EmfRecorder(const EmfRecorderSetup& s) : setup_(s) {
+// Object index 0 stands for the metafile itself.
+EmfRecorder::EmfRecorder(const EmfRecorderSetup& s) : MetafileRecorder(1), setup_(s) {
   if (setup_.dpi_x <= 0) setup_.dpi_x = 96;
   if (setup_.dpi_y <= 0) setup_.dpi_y = 96;
   device_px_ = setup_.device_px;
@@ -66,80 +67,9 @@ void EmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
   if (stock >= 0) {
     selectIndex(mf::kStockObjectFlag | uint32_t(stock));
   } else {
-    auto it = indexes_.find(handle);
-    if (it == indexes_.end()) {
-      releaseDeadObjects();
-      uint32_t index;
-      if (!free_indexes_.empty()) {
-        index = *free_indexes_.begin();
-        free_indexes_.erase(free_indexes_.begin());
-      } else {
-        if (next_index_ >= 0xFFFF) return;  // the header counts handles in 16 bits
-        index = next_index_++;
-      }
-      switch (object.kind()) {
-        case ObjectKind::Pen: {
-          const PenObject* pen = asPen(object);
-          if (!pen) {
-            free_indexes_.insert(index);
-            return;
-          }
-          const auto& p = *pen;
-          if (p.extended) {
-            w_.begin(mf::kEmrExtCreatePen);
-            w_.u32(index);
-            w_.u32(0);
-            w_.u32(0);
-            w_.u32(0);
-            w_.u32(0);
-            w_.u32(p.style);
-            w_.u32(p.width);
-            w_.u32(p.brush_style);
-            w_.u32(p.color);
-            w_.u32(p.hatch);
-            w_.u32(uint32_t(p.user_styles.size()));
-            for (uint32_t v : p.user_styles) w_.u32(v);
-            w_.end();
-          } else {
-            w_.simple(mf::kEmrCreatePen, {int32_t(index), int32_t(p.style), int32_t(p.width), 0, int32_t(p.color)});
-          }
-          break;
-        }
-        case ObjectKind::Brush: {
-          const BrushObject* brush = asBrush(object);
-          if (!brush) {
-            free_indexes_.insert(index);
-            return;
-          }
-          const auto& b = *brush;
-          w_.simple(mf::kEmrCreateBrushIndirect, {int32_t(index), int32_t(b.style), int32_t(b.color), int32_t(b.hatch)});
-          break;
-        }
-        case ObjectKind::Font: {
-          EmfLogFont f;
-          if (!logFontOf(object, f)) {
-            free_indexes_.insert(index);
-            return;
-          }
-          emitCreateFont(w_, index, f);
-          break;
-        }
-        case ObjectKind::Region: {
-          free_indexes_.insert(index);
-          const RegionObject* region = asRegion(object);
-          if (!region) return;
-          const auto& r = *region;
-          RECTL rect{r.rect.left, r.rect.top, r.rect.right, r.rect.bottom};
-          clipRegion(5, std::span<const RECTL>(&rect, 1));
-          return;
-        }
-        default:
-          free_indexes_.insert(index);
-          return;  // bitmaps and palettes are not selected into a metafile
-      }
-      it = indexes_.emplace(handle, index).first;
-    }
-    selectIndex(it->second);
+    const std::optional<uint32_t> index = objectIndex(handle, object);
+    if (!index) return;
+    selectIndex(*index);
   }
   switch (object.kind()) {
     case ObjectKind::Pen: attrs_.pen = handle; break;
@@ -149,29 +79,60 @@ void EmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
   }
 }
 
-void EmfRecorder::releaseDeadObjects() {
-  // DeleteObject does not tell every recording DC, so objects whose handle
-  // has died are deleted from the metafile here, before a new object takes
-  // an index: the handle table stays as small as the drawing needs.
-  std::vector<uint32_t> dead;
-  for (const auto& [handle, index] : indexes_)
-    if (!HandleTable::instance().find(handle)) dead.push_back(handle);
-  std::sort(dead.begin(), dead.end());  // records in a reproducible order
-  for (uint32_t h : dead) objectDeleted(h);
+bool EmfRecorder::createObject(uint32_t index, const GdiObject& object) {
+  switch (object.kind()) {
+    case ObjectKind::Pen: {
+      const PenObject* pen = asPen(object);
+      if (!pen) return false;
+      const auto& p = *pen;
+      if (p.extended) {
+        w_.begin(mf::kEmrExtCreatePen);
+        w_.u32(index);
+        w_.u32(0);
+        w_.u32(0);
+        w_.u32(0);
+        w_.u32(0);
+        w_.u32(p.style);
+        w_.u32(p.width);
+        w_.u32(p.brush_style);
+        w_.u32(p.color);
+        w_.u32(p.hatch);
+        w_.u32(uint32_t(p.user_styles.size()));
+        for (uint32_t v : p.user_styles) w_.u32(v);
+        w_.end();
+      } else {
+        w_.simple(mf::kEmrCreatePen, {int32_t(index), int32_t(p.style), int32_t(p.width), 0, int32_t(p.color)});
+      }
+      return true;
+    }
+    case ObjectKind::Brush: {
+      const BrushObject* brush = asBrush(object);
+      if (!brush) return false;
+      const auto& b = *brush;
+      w_.simple(mf::kEmrCreateBrushIndirect, {int32_t(index), int32_t(b.style), int32_t(b.color), int32_t(b.hatch)});
+      return true;
+    }
+    case ObjectKind::Font: {
+      EmfLogFont f;
+      if (!logFontOf(object, f)) return false;
+      emitCreateFont(w_, index, f);
+      return true;
+    }
+    case ObjectKind::Region: {
+      // Selecting a region clips to it; no object stays in the table.
+      const RegionObject* region = asRegion(object);
+      if (!region) return false;
+      const auto& r = *region;
+      RECTL rect{r.rect.left, r.rect.top, r.rect.right, r.rect.bottom};
+      clipRegion(5, std::span<const RECTL>(&rect, 1));
+      return false;
+    }
+    default:
+      return false;  // bitmaps and palettes are not selected into a metafile
+  }
 }
 
-void EmfRecorder::objectDeleted(HGDIOBJ handle) {
-  auto it = indexes_.find(handle);
-  if (it == indexes_.end()) return;
-  w_.simple(mf::kEmrDeleteObject, {int32_t(it->second)});
-  free_indexes_.insert(it->second);
-  indexes_.erase(it);
-}
-
-void EmfRecorder::reselect(uint32_t handle) {
-  auto object = HandleTable::instance().find(handle);
-  if (object) objectSelected(handle, *object);
-}
+void EmfRecorder::deleteObject(uint32_t index) { w_.simple(mf::kEmrDeleteObject, {int32_t(index)}); }
 
 bool EmfRecorder::simple(uint32_t type, std::initializer_list<int32_t> params) {
   const int32_t* p = params.begin();
@@ -339,7 +300,7 @@ std::vector<uint8_t> EmfRecorder::finish() {
   h.device = device_px_;
   h.millimeters = device_mm_;
   h.micrometers = {device_mm_.cx * 1000, device_mm_.cy * 1000};
-  h.handles = uint16_t(next_index_);
+  h.handles = uint16_t(objects_.end());
   h.description = setup_.description;
   return w_.finish(h);
 }

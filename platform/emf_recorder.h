@@ -1,10 +1,7 @@
 #pragma once
 // Records the drawing calls of an enhanced-metafile DC as EMF records,
 // keeping the device bounds of what is drawn for the header.
-#include <map>
-#include <set>
 #include <string>
-#include <unordered_map>
 
 #include "platform/emf_writer.h"
 #include "platform/metafile_recorder.h"
@@ -23,7 +20,6 @@ class EmfRecorder : public MetafileRecorder {
   explicit EmfRecorder(const EmfRecorderSetup& setup);
 
   void objectSelected(HGDIOBJ handle, const GdiObject& object) override;
-  void objectDeleted(HGDIOBJ handle) override;
 
   bool simple(uint32_t emr_type, std::initializer_list<int32_t> params) override;
   bool poly(uint32_t emr_type, std::span<const IntPoint> points) override;
@@ -36,7 +32,6 @@ class EmfRecorder : public MetafileRecorder {
   bool patBlt(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop) override;
   bool clipRegion(uint32_t mode, std::span<const RECTL> rects) override;
   bool comment(std::span<const uint8_t> data) override;
-  void reselect(uint32_t handle) override;
 
   // Ends the recording: the whole metafile.
   std::vector<uint8_t> finish();
@@ -45,7 +40,8 @@ class EmfRecorder : public MetafileRecorder {
   IntPoint toDevice(double x, double y) const;
   RECTL deviceBounds(std::span<const IntPoint> pts) const;
   void addBounds(const RECTL& r);
-  void releaseDeadObjects();
+  bool createObject(uint32_t index, const GdiObject& object) override;
+  void deleteObject(uint32_t index) override;
   void selectIndex(uint32_t index) { simple(kSelect, {int32_t(index)}); }
   static constexpr uint32_t kSelect = 37;
 
@@ -55,10 +51,6 @@ class EmfRecorder : public MetafileRecorder {
   bool has_frame_ = false;
   SIZEL device_px_{}, device_mm_{};
   BoundsBox bounds_;
-  // Metafile handle index of each GDI object created in this metafile.
-  std::unordered_map<uint32_t, uint32_t> indexes_;
-  std::set<uint32_t> free_indexes_;
-  uint32_t next_index_ = 1;
 };
 
 }  // namespace pyra::gdi

@@ -31,23 +31,29 @@ unsigned charsetFromCodePageRange(uint32_t range) {
   return ANSI_CHARSET;
 }
 
+// Every LOGFONT field but the face name, whose conversion needs a code page.
+template <class From, class To>
+void copyLogFontNumbers(const From& from, To& to) {
+  to.lfHeight = from.lfHeight;
+  to.lfWidth = from.lfWidth;
+  to.lfEscapement = from.lfEscapement;
+  to.lfOrientation = from.lfOrientation;
+  to.lfWeight = from.lfWeight;
+  to.lfItalic = from.lfItalic;
+  to.lfUnderline = from.lfUnderline;
+  to.lfStrikeOut = from.lfStrikeOut;
+  to.lfCharSet = from.lfCharSet;
+  to.lfOutPrecision = from.lfOutPrecision;
+  to.lfClipPrecision = from.lfClipPrecision;
+  to.lfQuality = from.lfQuality;
+  to.lfPitchAndFamily = from.lfPitchAndFamily;
+}
+
 }  // namespace
 
 LOGFONTW logFontWFromA(const LOGFONTA& a) {
   LOGFONTW w{};
-  w.lfHeight = a.lfHeight;
-  w.lfWidth = a.lfWidth;
-  w.lfEscapement = a.lfEscapement;
-  w.lfOrientation = a.lfOrientation;
-  w.lfWeight = a.lfWeight;
-  w.lfItalic = a.lfItalic;
-  w.lfUnderline = a.lfUnderline;
-  w.lfStrikeOut = a.lfStrikeOut;
-  w.lfCharSet = a.lfCharSet;
-  w.lfOutPrecision = a.lfOutPrecision;
-  w.lfClipPrecision = a.lfClipPrecision;
-  w.lfQuality = a.lfQuality;
-  w.lfPitchAndFamily = a.lfPitchAndFamily;
+  copyLogFontNumbers(a, w);
   size_t n = strnlen(a.lfFaceName, LF_FACESIZE - 1);
   CodePageConverter cp(1252);
   auto face = cp.decode(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(a.lfFaceName), n), nullptr);
@@ -67,19 +73,7 @@ FontObject::FontObject(const LOGFONTW& logfont, std::string path, int face_index
 
 LOGFONTA FontObject::logFontA() const {
   LOGFONTA a{};
-  a.lfHeight = logfont_.lfHeight;
-  a.lfWidth = logfont_.lfWidth;
-  a.lfEscapement = logfont_.lfEscapement;
-  a.lfOrientation = logfont_.lfOrientation;
-  a.lfWeight = logfont_.lfWeight;
-  a.lfItalic = logfont_.lfItalic;
-  a.lfUnderline = logfont_.lfUnderline;
-  a.lfStrikeOut = logfont_.lfStrikeOut;
-  a.lfCharSet = logfont_.lfCharSet;
-  a.lfOutPrecision = logfont_.lfOutPrecision;
-  a.lfClipPrecision = logfont_.lfClipPrecision;
-  a.lfQuality = logfont_.lfQuality;
-  a.lfPitchAndFamily = logfont_.lfPitchAndFamily;
+  copyLogFontNumbers(logfont_, a);
   size_t n = 0;
   while (n < LF_FACESIZE && logfont_.lfFaceName[n]) ++n;
   CodePageConverter cp(1252);

@@ -4,8 +4,9 @@
 // 4-byte aligned and zero padded, table checksums, and head's
 // checkSumAdjustment. Used to lift one face out of a font collection.
 #include <cstdint>
-#include <span>
 #include <vector>
+
+#include "support/sfnt_file.h"
 
 namespace pyra::gdi {
 
@@ -14,9 +15,7 @@ struct SfntTable {
   std::vector<uint8_t> data;
 };
 
-// The checksum of a table: the sum of its big-endian 32-bit words, the last
-// one zero padded.
-uint32_t sfntChecksum(std::span<const uint8_t> data);
+using support::sfntChecksum;
 
 // Throws std::invalid_argument for duplicate tags, more than 65535 tables or a
 // file beyond 4 GiB.

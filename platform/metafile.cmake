@@ -14,6 +14,7 @@ target_sources(pyragdi_objects PRIVATE
   metafile_files.cpp
   metafile_api.cpp
   metafile_recorder.cpp
+  metafile_object_table.cpp
   metafile_font_hooks.cpp
   emf_recorder.cpp
   wmf_recorder.cpp

@@ -2,11 +2,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/api_guard.h"
 #include "platform/device_context.h"
 #include "platform/emf_reader.h"
 #include "platform/metafile_error.h"
 #include "platform/metafile_files.h"
-#include "platform/metafile_guard.h"
 #include "platform/metafile_objects.h"
 #include "platform/metafile_records.h"
 #include "platform/wmf_reader.h"
@@ -65,7 +65,7 @@ using namespace pyra::gdi;
 extern "C" {
 
 HENHMETAFILE GetEnhMetaFileA(const char* file_name) {
-  return guard(HENHMETAFILE(0), [&]() -> HENHMETAFILE {
+  return guarded(HENHMETAFILE(0), [&]() -> HENHMETAFILE {
     auto data = readWholeFile(file_name);
     if (!data) return 0;
     return registerEnhMetafile(std::move(*data));
@@ -73,14 +73,14 @@ HENHMETAFILE GetEnhMetaFileA(const char* file_name) {
 }
 
 HENHMETAFILE SetEnhMetaFileBits(UINT size, const BYTE* data) {
-  return guard(HENHMETAFILE(0), [&]() -> HENHMETAFILE {
+  return guarded(HENHMETAFILE(0), [&]() -> HENHMETAFILE {
     if (!data || size == 0) return 0;
     return registerEnhMetafile(std::vector<uint8_t>(data, data + size));
   });
 }
 
 UINT GetEnhMetaFileBits(HENHMETAFILE emf, UINT size, BYTE* data) {
-  return guard(UINT(0), [&]() -> UINT {
+  return guarded(UINT(0), [&]() -> UINT {
     auto m = findEmf(emf);
     if (!m) return 0;
     const UINT n = UINT(m->bytes().size());
@@ -92,7 +92,7 @@ UINT GetEnhMetaFileBits(HENHMETAFILE emf, UINT size, BYTE* data) {
 }
 
 UINT GetEnhMetaFileHeader(HENHMETAFILE emf, UINT size, ENHMETAHEADER* header) {
-  return guard(UINT(0), [&]() -> UINT {
+  return guarded(UINT(0), [&]() -> UINT {
     auto m = findEmf(emf);
     if (!m) return 0;
     if (!header) return UINT(sizeof(ENHMETAHEADER));
@@ -111,7 +111,7 @@ UINT GetEnhMetaFileHeader(HENHMETAFILE emf, UINT size, ENHMETAHEADER* header) {
 }
 
 HENHMETAFILE CopyEnhMetaFileA(HENHMETAFILE emf, const char* file_name) {
-  return guard(HENHMETAFILE(0), [&]() -> HENHMETAFILE {
+  return guarded(HENHMETAFILE(0), [&]() -> HENHMETAFILE {
     auto m = findEmf(emf);
     if (!m) return 0;
     if (file_name && !writeWholeFile(file_name, m->bytes())) return 0;
@@ -120,7 +120,7 @@ HENHMETAFILE CopyEnhMetaFileA(HENHMETAFILE emf, const char* file_name) {
 }
 
 BOOL DeleteEnhMetaFile(HENHMETAFILE emf) {
-  return guard(BOOL(FALSE), [&]() -> BOOL {
+  return guarded(BOOL(FALSE), [&]() -> BOOL {
     if (!findEmf(emf)) return FALSE;
     return HandleTable::instance().erase(emf) ? TRUE : FALSE;
   });
@@ -129,7 +129,7 @@ BOOL DeleteEnhMetaFile(HENHMETAFILE emf) {
 BOOL EnumEnhMetaFile(HDC hdc, HENHMETAFILE emf, ENHMFENUMPROC proc, void* data, const RECT* rect) {
   // The metafile is held by the shared_ptr, so a callback that deletes the
   // handle does not pull the bytes from under the enumeration.
-  auto m = guard(std::shared_ptr<EnhMetafileObject>(), [&] { return findEmf(emf); });
+  auto m = guarded(std::shared_ptr<EnhMetafileObject>(), [&] { return findEmf(emf); });
   if (!m || !proc) return FALSE;
   try {
     EmfReader reader(m->bytes(), false);
@@ -149,7 +149,7 @@ BOOL EnumEnhMetaFile(HDC hdc, HENHMETAFILE emf, ENHMFENUMPROC proc, void* data, 
 }
 
 HMETAFILE GetMetaFileA(const char* file_name) {
-  return guard(HMETAFILE(0), [&]() -> HMETAFILE {
+  return guarded(HMETAFILE(0), [&]() -> HMETAFILE {
     auto data = readWholeFile(file_name);
     if (!data) return 0;
     return registerMetafile(*data);
@@ -157,14 +157,14 @@ HMETAFILE GetMetaFileA(const char* file_name) {
 }
 
 HMETAFILE SetMetaFileBitsEx(UINT size, const BYTE* data) {
-  return guard(HMETAFILE(0), [&]() -> HMETAFILE {
+  return guarded(HMETAFILE(0), [&]() -> HMETAFILE {
     if (!data || size == 0) return 0;
     return registerMetafile(std::span<const uint8_t>(data, size));
   });
 }
 
 UINT GetMetaFileBitsEx(HMETAFILE wmf, UINT size, void* data) {
-  return guard(UINT(0), [&]() -> UINT {
+  return guarded(UINT(0), [&]() -> UINT {
     auto m = findWmf(wmf);
     if (!m) return 0;
     const UINT n = UINT(m->bytes().size());
@@ -176,14 +176,14 @@ UINT GetMetaFileBitsEx(HMETAFILE wmf, UINT size, void* data) {
 }
 
 BOOL DeleteMetaFile(HMETAFILE wmf) {
-  return guard(BOOL(FALSE), [&]() -> BOOL {
+  return guarded(BOOL(FALSE), [&]() -> BOOL {
     if (!findWmf(wmf)) return FALSE;
     return HandleTable::instance().erase(wmf) ? TRUE : FALSE;
   });
 }
 
 HENHMETAFILE SetWinMetaFileBits(UINT size, const BYTE* data, HDC reference, const METAFILEPICT* pict) {
-  return guard(HENHMETAFILE(0), [&]() -> HENHMETAFILE {
+  return guarded(HENHMETAFILE(0), [&]() -> HENHMETAFILE {
     if (!data || size == 0) return 0;
     WmfToEmfOptions o;
     if (pict) {
@@ -200,7 +200,7 @@ HENHMETAFILE SetWinMetaFileBits(UINT size, const BYTE* data, HDC reference, cons
 }
 
 BOOL PyraReadPlaceableHeader(const char* file_name, PLACEABLEMETAHEADER* header, BOOL* checksum_ok) {
-  return guard(BOOL(FALSE), [&]() -> BOOL {
+  return guarded(BOOL(FALSE), [&]() -> BOOL {
     auto data = readWholeFile(file_name);
     if (!data) return FALSE;
     auto p = readPlaceable(*data);
@@ -212,7 +212,7 @@ BOOL PyraReadPlaceableHeader(const char* file_name, PLACEABLEMETAHEADER* header,
 }
 
 BOOL PyraGetPlaceableHeader(HMETAFILE wmf, PLACEABLEMETAHEADER* header) {
-  return guard(BOOL(FALSE), [&]() -> BOOL {
+  return guarded(BOOL(FALSE), [&]() -> BOOL {
     auto m = findWmf(wmf);
     if (!m || !m->placeable()) return FALSE;
     if (header) *header = toPublic(*m->placeable());
@@ -221,7 +221,7 @@ BOOL PyraGetPlaceableHeader(HMETAFILE wmf, PLACEABLEMETAHEADER* header) {
 }
 
 BOOL PyraWritePlaceableMetaFile(HMETAFILE wmf, const char* file_name, const RECT* box, WORD inch) {
-  return guard(BOOL(FALSE), [&]() -> BOOL {
+  return guarded(BOOL(FALSE), [&]() -> BOOL {
     auto m = findWmf(wmf);
     if (!m || !box || inch == 0) return FALSE;
     auto in16 = [](LONG v) { return v >= -32768 && v <= 32767; };

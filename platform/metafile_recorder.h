@@ -5,12 +5,14 @@
 // operations are shaped after the EMF records; the WMF recorder translates
 // them and refuses (returns false) what a Windows metafile cannot hold.
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "platform/dc_recorder.h"
 #include "platform/emf_record_emit.h"
+#include "platform/metafile_object_table.h"
 #include "pyra/gdi_types.h"
 
 namespace pyra::gdi {
@@ -66,11 +68,25 @@ class MetafileRecorder : public DcRecorder {
   virtual bool clipRegion(uint32_t mode, std::span<const RECTL> rects) = 0;
   virtual bool comment(std::span<const uint8_t> data) = 0;
   // Selects `handle` as if SelectObject had (used by RestoreDC and FillRect).
-  virtual void reselect(uint32_t handle) = 0;
+  void reselect(uint32_t handle);
+  void objectDeleted(HGDIOBJ handle) override;
 
  protected:
+  // first_object_index: the lowest index the format gives an object.
+  explicit MetafileRecorder(uint32_t first_object_index) : objects_(first_object_index) {}
+
+  // The metafile index of handle's object, written on its first selection
+  // after the objects whose handle died are deleted (so their indexes are
+  // reused); nullopt when no index is free or nothing was written.
+  std::optional<uint32_t> objectIndex(HGDIOBJ handle, const GdiObject& object);
+  // The record creating `object` at `index`; false when nothing was written
+  // (the format does not hold the object, or it was used another way).
+  virtual bool createObject(uint32_t index, const GdiObject& object) = 0;
+  virtual void deleteObject(uint32_t index) = 0;
+
   DcAttributes attrs_;
   std::vector<DcAttributes> saved_;
+  MetafileObjectTable objects_;
 };
 
 // The recorder of a metafile DC; nullptr for DCs that do not record.

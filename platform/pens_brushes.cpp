@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/metafile_guard.h"
+#include "platform/api_guard.h"
 #include "platform/metafile_records.h"
 
 namespace pyra::gdi {
@@ -67,7 +67,7 @@ using namespace pyra::gdi;
 extern "C" {
 
 HPEN CreatePen(INT style, INT width, COLORREF color) {
-  return guard(HPEN(0), [&]() -> HPEN {
+  return guarded(HPEN(0), [&]() -> HPEN {
     if (style < 0 || style > PS_INSIDEFRAME) return 0;
     auto p = std::make_shared<PenObject>();
     p->style = uint32_t(style);
@@ -83,7 +83,7 @@ HPEN CreatePenIndirect(const LOGPEN* pen) {
 }
 
 HPEN ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* brush, DWORD style_count, const DWORD* styles) {
-  return guard(HPEN(0), [&]() -> HPEN {
+  return guarded(HPEN(0), [&]() -> HPEN {
     if (!brush) return 0;
     const DWORD kind = style & PS_STYLE_MASK;
     if (kind > PS_ALTERNATE) return 0;
@@ -104,7 +104,7 @@ HPEN ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* brush, DWORD style_c
 }
 
 HBRUSH CreateSolidBrush(COLORREF color) {
-  return guard(HBRUSH(0), [&]() -> HBRUSH {
+  return guarded(HBRUSH(0), [&]() -> HBRUSH {
     auto b = std::make_shared<BrushObject>();
     b->style = BS_SOLID;
     b->color = color & 0x00FFFFFF;
@@ -113,7 +113,7 @@ HBRUSH CreateSolidBrush(COLORREF color) {
 }
 
 HBRUSH CreateHatchBrush(INT hatch, COLORREF color) {
-  return guard(HBRUSH(0), [&]() -> HBRUSH {
+  return guarded(HBRUSH(0), [&]() -> HBRUSH {
     if (hatch < HS_HORIZONTAL || hatch > HS_DIAGCROSS) return 0;
     auto b = std::make_shared<BrushObject>();
     b->style = BS_HATCHED;
@@ -129,7 +129,7 @@ HBRUSH CreateBrushIndirect(const LOGBRUSH* brush) {
     case BS_SOLID: return CreateSolidBrush(brush->lbColor);
     case BS_HATCHED: return CreateHatchBrush(INT(brush->lbHatch), brush->lbColor);
     case BS_NULL:
-      return guard(HBRUSH(0), [&]() -> HBRUSH {
+      return guarded(HBRUSH(0), [&]() -> HBRUSH {
         auto b = std::make_shared<BrushObject>();
         b->style = BS_NULL;
         return insert(b);
@@ -140,7 +140,7 @@ HBRUSH CreateBrushIndirect(const LOGBRUSH* brush) {
 }
 
 HRGN CreateRectRgn(INT left, INT top, INT right, INT bottom) {
-  return guard(HRGN(0), [&]() -> HRGN {
+  return guarded(HRGN(0), [&]() -> HRGN {
     auto r = std::make_shared<RegionObject>();
     r->rect = {std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
     return insert(r);

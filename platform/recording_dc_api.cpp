@@ -1,11 +1,14 @@
 // CreateEnhMetaFileA / CloseEnhMetaFile and CreateMetaFileA / CloseMetaFile:
 // device contexts whose drawing calls become metafile records.
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "platform/api_guard.h"
 #include "platform/device_context.h"
 #include "platform/emf_recorder.h"
 #include "platform/metafile_files.h"
-#include "platform/metafile_guard.h"
 #include "platform/metafile_objects.h"
 #include "platform/wmf_recorder.h"
 #include "pyra/gdi_metafile.h"
@@ -14,23 +17,34 @@ namespace pyra::gdi {
 namespace {
 
 // A recording DC remembers where the finished metafile goes.
-class EmfRecorderWithFile : public EmfRecorder {
+template <class Recorder>
+class WithFile : public Recorder {
  public:
-  EmfRecorderWithFile(const EmfRecorderSetup& s, std::string file) : EmfRecorder(s), file_(std::move(file)) {}
+  template <class... Args>
+  explicit WithFile(std::string file, Args&&... args) : Recorder(std::forward<Args>(args)...), file_(std::move(file)) {}
   const std::string& file() const { return file_; }
 
  private:
   std::string file_;
 };
+using EmfRecorderWithFile = WithFile<EmfRecorder>;
+using WmfRecorderWithFile = WithFile<WmfRecorder>;
 
-class WmfRecorderWithFile : public WmfRecorder {
- public:
-  explicit WmfRecorderWithFile(std::string file) : file_(std::move(file)) {}
-  const std::string& file() const { return file_; }
-
- private:
-  std::string file_;
-};
+// Ends a recording DC of the given type: the finished metafile, also
+// written to the DC's file when it has one; nullopt for another handle or
+// when the file could not be written.
+template <class Recorder>
+std::optional<std::vector<uint8_t>> finishRecording(HDC hdc, DeviceContext::Type type) {
+  auto dc = HandleTable::instance().findAs<DeviceContext>(hdc, ObjectKind::Dc);
+  if (!dc || dc->type() != type) return std::nullopt;
+  auto* rec = dynamic_cast<Recorder*>(dc->recorder.get());
+  if (!rec) return std::nullopt;
+  std::vector<uint8_t> bytes = rec->finish();
+  const std::string file = rec->file();
+  HandleTable::instance().erase(hdc);
+  if (!file.empty() && !writeWholeFile(file.c_str(), bytes)) return std::nullopt;
+  return bytes;
+}
 
 // "app\0title\0\0": the description runs to the first double zero.
 std::u16string descriptionOf(const char* d) {
@@ -52,7 +66,7 @@ using namespace pyra::gdi;
 extern "C" {
 
 HDC CreateEnhMetaFileA(HDC reference, const char* file_name, const RECT* frame, const char* description) {
-  return guard(HDC(0), [&]() -> HDC {
+  return guarded(HDC(0), [&]() -> HDC {
     EmfRecorderSetup s;
     if (reference) {
       auto ref = HandleTable::instance().findAs<DeviceContext>(reference, ObjectKind::Dc);
@@ -71,27 +85,20 @@ HDC CreateEnhMetaFileA(HDC reference, const char* file_name, const RECT* frame, 
     auto dc = std::make_shared<DeviceContext>(DeviceContext::Type::EnhMetafile);
     dc->dpi_x = s.dpi_x;
     dc->dpi_y = s.dpi_y;
-    dc->recorder = std::make_unique<EmfRecorderWithFile>(s, file_name ? file_name : "");
+    dc->recorder = std::make_unique<EmfRecorderWithFile>(file_name ? file_name : "", s);
     return HandleTable::instance().insert(dc);
   });
 }
 
 HENHMETAFILE CloseEnhMetaFile(HDC hdc) {
-  return guard(HENHMETAFILE(0), [&]() -> HENHMETAFILE {
-    auto dc = HandleTable::instance().findAs<DeviceContext>(hdc, ObjectKind::Dc);
-    if (!dc || dc->type() != DeviceContext::Type::EnhMetafile) return 0;
-    auto* rec = dynamic_cast<EmfRecorderWithFile*>(dc->recorder.get());
-    if (!rec) return 0;
-    std::vector<uint8_t> bytes = rec->finish();
-    const std::string file = rec->file();
-    HandleTable::instance().erase(hdc);
-    if (!file.empty() && !writeWholeFile(file.c_str(), bytes)) return 0;
-    return registerEnhMetafile(std::move(bytes));
+  return guarded(HENHMETAFILE(0), [&]() -> HENHMETAFILE {
+    auto bytes = finishRecording<EmfRecorderWithFile>(hdc, DeviceContext::Type::EnhMetafile);
+    return bytes ? registerEnhMetafile(std::move(*bytes)) : 0;
   });
 }
 
 HDC CreateMetaFileA(const char* file_name) {
-  return guard(HDC(0), [&]() -> HDC {
+  return guarded(HDC(0), [&]() -> HDC {
     auto dc = std::make_shared<DeviceContext>(DeviceContext::Type::Metafile);
     dc->recorder = std::make_unique<WmfRecorderWithFile>(file_name ? file_name : "");
     return HandleTable::instance().insert(dc);
@@ -99,16 +106,9 @@ HDC CreateMetaFileA(const char* file_name) {
 }
 
 HMETAFILE CloseMetaFile(HDC hdc) {
-  return guard(HMETAFILE(0), [&]() -> HMETAFILE {
-    auto dc = HandleTable::instance().findAs<DeviceContext>(hdc, ObjectKind::Dc);
-    if (!dc || dc->type() != DeviceContext::Type::Metafile) return 0;
-    auto* rec = dynamic_cast<WmfRecorderWithFile*>(dc->recorder.get());
-    if (!rec) return 0;
-    std::vector<uint8_t> bytes = rec->finish();
-    const std::string file = rec->file();
-    HandleTable::instance().erase(hdc);
-    if (!file.empty() && !writeWholeFile(file.c_str(), bytes)) return 0;
-    return registerMetafile(bytes);
+  return guarded(HMETAFILE(0), [&]() -> HMETAFILE {
+    auto bytes = finishRecording<WmfRecorderWithFile>(hdc, DeviceContext::Type::Metafile);
+    return bytes ? registerMetafile(*bytes) : 0;
   });
 }
 

@@ -33,16 +33,6 @@ std::vector<IntPoint> flattenBezier(IntPoint start, std::span<const IntPoint> pt
 }
 }  // namespace
 
-int WmfRecorder::takeSlot() {
-  if (!free_slots_.empty()) {
-    const int s = *free_slots_.begin();
-    free_slots_.erase(free_slots_.begin());
-    return s;
-  }
-  if (next_slot_ == 0xFFFF) return -1;
-  return next_slot_++;
-}
-
 void WmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
   if (object.kind() == ObjectKind::Region) {
     const RegionObject* region = asRegion(object);
@@ -52,67 +42,9 @@ void WmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
     clipRegion(5, std::span<const RECTL>(&rect, 1));
     return;
   }
-  auto it = slots_.find(handle);
-  if (it == slots_.end()) {
-    releaseDeadObjects();
-    const int slot = takeSlot();
-    if (slot < 0) return;
-    switch (object.kind()) {
-      case ObjectKind::Pen: {
-        const PenObject* pen = asPen(object);
-          if (!pen) {
-          free_slots_.insert(uint16_t(slot));
-          return;
-        }
-          const auto& p = *pen;
-        w_.begin(mf::kMetaCreatePenIndirect);
-        w_.u16(uint16_t(p.style & 0xFFFF));
-        w_.i16(c16(p.width));
-        w_.i16(0);
-        w_.u32(p.color);
-        w_.end();
-        break;
-      }
-      case ObjectKind::Brush: {
-        const BrushObject* brush = asBrush(object);
-          if (!brush) {
-          free_slots_.insert(uint16_t(slot));
-          return;
-        }
-          const auto& b = *brush;
-        w_.begin(mf::kMetaCreateBrushIndirect);
-        w_.u16(uint16_t(b.style));
-        w_.u32(b.color);
-        w_.u16(uint16_t(b.hatch));
-        w_.end();
-        break;
-      }
-      case ObjectKind::Font: {
-        EmfLogFont f;
-        if (!logFontOf(object, f)) {
-          free_slots_.insert(uint16_t(slot));
-          return;
-        }
-        w_.begin(mf::kMetaCreateFontIndirect);
-        for (int32_t v : {f.height, f.width, f.escapement, f.orientation, f.weight}) w_.i16(c16(v));
-        const uint8_t flags[8] = {f.italic, f.underline, f.strike_out, f.char_set,
-                                  f.out_precision, f.clip_precision, f.quality, f.pitch_and_family};
-        w_.bytes(flags);
-        std::string face = text_codec_.encode(f.face, f.char_set);
-        face.resize(std::min<size_t>(face.size(), 31));
-        face.push_back('\0');
-        w_.bytes(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(face.data()), face.size()));
-        w_.end();
-        break;
-      }
-      default:
-        free_slots_.insert(uint16_t(slot));
-        return;
-    }
-    it = slots_.emplace(handle, uint16_t(slot)).first;
-    w_.setObjects(std::max<uint16_t>(next_slot_, 1));
-  }
-  w_.simple(mf::kMetaSelectObject, {int16_t(it->second)});
+  const std::optional<uint32_t> slot = objectIndex(handle, object);
+  if (!slot) return;
+  w_.simple(mf::kMetaSelectObject, {int16_t(*slot)});
   if (object.kind() == ObjectKind::Font) {
     EmfLogFont f;
     if (logFontOf(object, f)) font_charset_ = f.char_set;
@@ -122,28 +54,56 @@ void WmfRecorder::objectSelected(HGDIOBJ handle, const GdiObject& object) {
   if (object.kind() == ObjectKind::Brush) attrs_.brush = handle;
 }
 
-void WmfRecorder::releaseDeadObjects() {
-  // As in the EMF recorder: objects whose handle died leave the table
-  // before a new one is created, so the lowest free slot is reused.
-  std::vector<uint32_t> dead;
-  for (const auto& [handle, slot] : slots_)
-    if (!HandleTable::instance().find(handle)) dead.push_back(handle);
-  std::sort(dead.begin(), dead.end());
-  for (uint32_t h : dead) objectDeleted(h);
+bool WmfRecorder::createObject(uint32_t slot, const GdiObject& object) {
+  switch (object.kind()) {
+    case ObjectKind::Pen: {
+      const PenObject* pen = asPen(object);
+      if (!pen) return false;
+      const auto& p = *pen;
+      w_.begin(mf::kMetaCreatePenIndirect);
+      w_.u16(uint16_t(p.style & 0xFFFF));
+      w_.i16(c16(p.width));
+      w_.i16(0);
+      w_.u32(p.color);
+      w_.end();
+      break;
+    }
+    case ObjectKind::Brush: {
+      const BrushObject* brush = asBrush(object);
+      if (!brush) return false;
+      const auto& b = *brush;
+      w_.begin(mf::kMetaCreateBrushIndirect);
+      w_.u16(uint16_t(b.style));
+      w_.u32(b.color);
+      w_.u16(uint16_t(b.hatch));
+      w_.end();
+      break;
+    }
+    case ObjectKind::Font: {
+      EmfLogFont f;
+      if (!logFontOf(object, f)) return false;
+      w_.begin(mf::kMetaCreateFontIndirect);
+      for (int32_t v : {f.height, f.width, f.escapement, f.orientation, f.weight}) w_.i16(c16(v));
+      const uint8_t flags[8] = {f.italic, f.underline, f.strike_out, f.char_set,
+                                f.out_precision, f.clip_precision, f.quality, f.pitch_and_family};
+      w_.bytes(flags);
+      std::string face = text_codec_.encode(f.face, f.char_set);
+      face.resize(std::min<size_t>(face.size(), 31));
+      face.push_back('\0');
+      w_.bytes(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(face.data()), face.size()));
+      w_.end();
+      break;
+    }
+    default:
+      return false;
+  }
+  countObjects();
+  return true;
 }
 
-void WmfRecorder::objectDeleted(HGDIOBJ handle) {
-  auto it = slots_.find(handle);
-  if (it == slots_.end()) return;
-  w_.simple(mf::kMetaDeleteObject, {int16_t(it->second)});
-  free_slots_.insert(it->second);
-  slots_.erase(it);
-}
+void WmfRecorder::deleteObject(uint32_t slot) { w_.simple(mf::kMetaDeleteObject, {int16_t(slot)}); }
 
-void WmfRecorder::reselect(uint32_t handle) {
-  auto object = HandleTable::instance().find(handle);
-  if (object) objectSelected(handle, *object);
-}
+void WmfRecorder::countObjects() { w_.setObjects(uint16_t(std::max<uint32_t>(objects_.end(), 1))); }
 
 bool WmfRecorder::simple(uint32_t type, std::initializer_list<int32_t> params) {
   const int32_t* p = params.begin();
@@ -361,13 +321,13 @@ bool WmfRecorder::clipRegion(uint32_t mode, std::span<const RECTL> rects) {
   // RGN_COPY: a region object selected as the clip, then released; no
   // region means the whole 16-bit plane.
   const RECTL r = rects.empty() ? RECTL{-32768, -32768, 32767, 32767} : rects[0];
-  const int slot = takeSlot();
-  if (slot < 0) return false;
+  const std::optional<uint32_t> slot = objects_.take();
+  if (!slot) return false;
   createRegion(r);
-  w_.setObjects(std::max<uint16_t>(next_slot_, 1));
-  w_.simple(mf::kMetaSelectClipRegion, {int16_t(slot)});
-  w_.simple(mf::kMetaDeleteObject, {int16_t(slot)});
-  free_slots_.insert(uint16_t(slot));
+  countObjects();
+  w_.simple(mf::kMetaSelectClipRegion, {int16_t(*slot)});
+  w_.simple(mf::kMetaDeleteObject, {int16_t(*slot)});
+  objects_.release(*slot);
   return true;
 }
 

@@ -2,9 +2,6 @@
 // Records the drawing calls of a Windows-metafile DC as WMF records. What a
 // Windows metafile cannot hold (paths, world transforms) is refused; Bezier
 // curves are flattened; coordinates outside 16 bits are clamped.
-#include <set>
-#include <unordered_map>
-
 #include "platform/charset_text.h"
 #include "platform/metafile_recorder.h"
 #include "platform/wmf_writer.h"
@@ -13,8 +10,9 @@ namespace pyra::gdi {
 
 class WmfRecorder : public MetafileRecorder {
  public:
+  WmfRecorder() : MetafileRecorder(0) {}
+
   void objectSelected(HGDIOBJ handle, const GdiObject& object) override;
-  void objectDeleted(HGDIOBJ handle) override;
 
   bool simple(uint32_t emr_type, std::initializer_list<int32_t> params) override;
   bool poly(uint32_t emr_type, std::span<const IntPoint> points) override;
@@ -27,18 +25,16 @@ class WmfRecorder : public MetafileRecorder {
   bool patBlt(int32_t x, int32_t y, int32_t cx, int32_t cy, uint32_t rop) override;
   bool clipRegion(uint32_t mode, std::span<const RECTL> rects) override;
   bool comment(std::span<const uint8_t> data) override;
-  void reselect(uint32_t handle) override;
 
   std::vector<uint8_t> finish();
 
  private:
-  int takeSlot();
-  void releaseDeadObjects();
+  bool createObject(uint32_t slot, const GdiObject& object) override;
+  void deleteObject(uint32_t slot) override;
+  // The header's object count follows the highest slot taken.
+  void countObjects();
   void createRegion(const RECTL& r);
   WmfWriter w_;
-  std::unordered_map<uint32_t, uint16_t> slots_;
-  std::set<uint16_t> free_slots_;
-  uint16_t next_slot_ = 0;
   uint8_t font_charset_ = 0;
   CharsetDecoder text_codec_;
 };

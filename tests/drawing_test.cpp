@@ -27,35 +27,6 @@ void onError(int32_t, int32_t code, const void* text, int32_t) {
   errors.push_back(std::to_string(code) + " " + (text ? static_cast<const char*>(text) : ""));
 }
 
-void put16(std::vector<uint8_t>& v, uint16_t x) { v.push_back(uint8_t(x)); v.push_back(uint8_t(x >> 8)); }
-void put32(std::vector<uint8_t>& v, uint32_t x) { put16(v, uint16_t(x)); put16(v, uint16_t(x >> 16)); }
-
-// A 24-bit BMP file of one colour (r, g, b), written by hand.
-std::vector<uint8_t> bmpFile(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
-  const uint32_t stride = (uint32_t(w) * 3 + 3) & ~3u, image = stride * uint32_t(h);
-  std::vector<uint8_t> v;
-  v.push_back('B');
-  v.push_back('M');
-  put32(v, 54 + image);
-  put32(v, 0);
-  put32(v, 54);
-  put32(v, 40);
-  put32(v, uint32_t(w));
-  put32(v, uint32_t(h));
-  put16(v, 1);
-  put16(v, 24);
-  for (int i = 0; i < 6; ++i) put32(v, i == 1 ? image : 0);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      v.push_back(b);
-      v.push_back(g);
-      v.push_back(r);
-    }
-    for (uint32_t p = uint32_t(w) * 3; p < stride; ++p) v.push_back(0);
-  }
-  return v;
-}
-
 // A baseline JPEG of one colour, made with libjpeg.
 std::vector<uint8_t> jpegFile(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
   jpeg_compress_struct c{};
@@ -147,7 +118,7 @@ class DrawingAtResolution : public ::testing::TestWithParam<int32_t> {};
 TEST_P(DrawingAtResolution, ShapesAndImagesLandAtTheirCoordinates) {
   Doc d(GetParam());
   d.begin();
-  const std::string bmp = d.path("red.bmp", bmpFile(8, 8, 255, 0, 0));
+  const std::string bmp = d.path("red.bmp", solidBmpFile(8, 8, 255, 0, 0));
   const std::string jpg = d.path("blue.jpg", jpegFile(16, 16, 0, 0, 255));
   PYRA_StartPage(d.env);
   // A filled black rectangle, a thick line, then images.
@@ -374,11 +345,11 @@ TEST(Drawing, CallsAreRefusedInTheWrongState) {
 TEST(Drawing, BadImagesAreReportedAndLeaveTheDocumentWhole) {
   Doc d;
   d.begin();
-  std::vector<uint8_t> damaged = bmpFile(4, 4, 1, 2, 3);
+  std::vector<uint8_t> damaged = solidBmpFile(4, 4, 1, 2, 3);
   damaged.resize(30);  // cut inside the header
   const std::string bad_bmp = d.path("bad.bmp", damaged);
   const std::string bad_jpg = d.path("bad.jpg", std::vector<uint8_t>{0xFF, 0xD8, 0xFF, 0xE0, 0, 2});
-  const std::string other = d.path("x.png", bmpFile(2, 2, 0, 0, 0));
+  const std::string other = d.path("x.png", solidBmpFile(2, 2, 0, 0, 0));
   PYRA_StartPage(d.env);
   struct Case { const char* name; std::function<int32_t()> call; int32_t result; bool error; };
   const std::vector<Case> cases = {
@@ -403,7 +374,7 @@ TEST(Drawing, BadImagesAreReportedAndLeaveTheDocumentWhole) {
     }
   }
   // A good image after the failures still gets drawn.
-  const std::string good = d.path("ok.bmp", bmpFile(4, 4, 0, 0, 0));
+  const std::string good = d.path("ok.bmp", solidBmpFile(4, 4, 0, 0, 0));
   EXPECT_EQ(PYRA_DrawBitmapFile(d.env, 100, 100, 50, 50, good.c_str()), 1);
   PYRA_EndPage(d.env);
   d.end();
@@ -415,7 +386,7 @@ TEST(Drawing, DibFromTheHostIsPlaced) {
   Doc d;
   d.begin();
   PYRA_StartPage(d.env);
-  const std::vector<uint8_t> file = bmpFile(2, 2, 0, 0, 255);
+  const std::vector<uint8_t> file = solidBmpFile(2, 2, 0, 0, 255);
   EXPECT_EQ(PYRA_DrawDIB(d.env, 200, 300, 60, 60, file.data() + 14, file.data() + 54), 1);
   PYRA_EndPage(d.env);
   d.end();
@@ -444,7 +415,7 @@ std::array<uint8_t, 152> decoration(int32_t number, uint32_t bitmap, const char*
 TEST_P(DrawingAtResolution, DecorationIsDrawnOnEveryPage) {
   Doc d(GetParam());
   d.begin();
-  const std::string bmp = d.path("deco.bmp", bmpFile(4, 4, 0, 0, 0));
+  const std::string bmp = d.path("deco.bmp", solidBmpFile(4, 4, 0, 0, 0));
   auto rec = decoration(0, 0, bmp.c_str(), 2, d.u(20), d.u(700), d.u(60), d.u(60), "http://example.com/d");
   EXPECT_EQ(PYRA_ExecCommand(d.env, 2, 0, rec.data(), 152), 1);
   for (int i = 0; i < 2; ++i) {
@@ -482,7 +453,7 @@ TEST(Drawing, DecorationErrors) {
   EXPECT_EQ(errors[0].substr(0, 3), "14 ");
   // A damaged file: error 13 once, then 14 on each page since the file is
   // no longer tried.
-  std::vector<uint8_t> bad = bmpFile(4, 4, 0, 0, 0);
+  std::vector<uint8_t> bad = solidBmpFile(4, 4, 0, 0, 0);
   bad.resize(40);
   const std::string bad_bmp = d.path("bad.bmp", bad);
   rec = decoration(0, 0, bad_bmp.c_str(), 3, 0, 0, 10, 10);
@@ -556,7 +527,7 @@ TEST(Drawing, EndingTheDocumentWhileRecordingAWatermarkWritesIt) {
 TEST(Drawing, CanvasDrawingLiesOverImagesPlacedOnThePage) {
   Doc d;
   d.begin();
-  const std::string bmp = d.path("r.bmp", bmpFile(4, 4, 255, 0, 0));
+  const std::string bmp = d.path("r.bmp", solidBmpFile(4, 4, 255, 0, 0));
   const std::vector<uint8_t> jpg = jpegFile(8, 8, 0, 0, 255);
   PYRA_StartPage(d.env);
   PYRA_SetBrushAttr(d.env, 0, 0x000000);

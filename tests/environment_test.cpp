@@ -275,9 +275,13 @@ TEST(Documents, ObjectLayoutOfAnEmptyPage) {
   EXPECT_EQ(text.rfind("%PDF-1.2\r\n", 0), 0u);
   EXPECT_EQ(text.find("/Contents"), std::string::npos) << "an empty page has no contents";
   EXPECT_NE(text.find("1 0 obj \r<<\r\n/Producer("), std::string::npos) << "information first";
-  EXPECT_NE(text.find("2 0 obj \r<<\r\n/Type/Page\r\n/Parent 3 0 R\r\n/Resources 4 0 R"), std::string::npos);
+  // Without an options record thumbnails are on: the page's thumbnail is
+  // written before the page that refers to it.
+  EXPECT_NE(text.find("2 0 obj \r<<\n/Width 66\n/Height 92"), std::string::npos) << "thumbnail second";
+  EXPECT_NE(text.find("3 0 obj \r<<\r\n/Type/Page\r\n/Parent 4 0 R\r\n/Thumb 2 0 R\r\n/Resources 5 0 R"),
+            std::string::npos);
   EXPECT_NE(text.find("/PageMode/UseNone"), std::string::npos);
-  EXPECT_NE(text.find("xref\r\n0 6\r\n0000000000 65535 f\r\n"), std::string::npos);
+  EXPECT_NE(text.find("xref\r\n0 7\r\n0000000000 65535 f\r\n"), std::string::npos);
   // The identifier: the same 16 letters twice, as 32 hex digits each.
   auto id = text.find("/ID[<");
   ASSERT_NE(id, std::string::npos);

@@ -96,7 +96,9 @@ TEST(TextDecoration, UnderlineAndStrikeOutFollowTheFont) {
       EXPECT_NEAR((under.top + under.bottom) / 2.0, 204, 2) << row.name;
       EXPECT_LE(under.bottom - under.top, 4) << row.name;
     }
-    if (row.strike_out && !strike.empty()) EXPECT_NEAR((strike.top + strike.bottom) / 2.0, 189.5, 2) << row.name;
+    if (row.strike_out && !strike.empty()) {
+      EXPECT_NEAR((strike.top + strike.bottom) / 2.0, 189.5, 2) << row.name;
+    }
     // The bars span the run and no more.
     const Box all = darkBox(r);
     EXPECT_NEAR(all.left, 100, 2) << row.name;

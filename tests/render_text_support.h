@@ -42,8 +42,9 @@ inline void selectFont(EmfBuilder& b, const FontSpec& f, uint32_t handle = 1) {
 
 struct TextSpec {
   int32_t x = 0, y = 0;
-  std::u16string text;
-  std::vector<int32_t> dx;
+  // Every member has a default, so a case names only what it sets.
+  std::u16string text{};
+  std::vector<int32_t> dx{};
   uint32_t options = 0;
   EmfBuilder::Rect rect{0, 0, 0, 0};
 };

@@ -14,30 +14,6 @@ namespace {
 using namespace pyra::fonts::testing;
 using Bytes = std::vector<uint8_t>;
 
-const char* kSans = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
-
-bool longLoca(const Bytes& b) { return get16(b, tableOffset(b, tableTag("head")) + 50) == 1; }
-
-uint32_t locaEntry(const Bytes& b, size_t i) {
-  const size_t loca = tableOffset(b, tableTag("loca"));
-  return longLoca(b) ? get32(b, loca + 4 * i) : uint32_t(get16(b, loca + 2 * i)) * 2;
-}
-// File offset of a glyph's outline and the glyph id of a character.
-size_t glyphAt(const Bytes& b, uint16_t glyph) {
-  return tableOffset(b, tableTag("glyf")) + locaEntry(b, glyph);
-}
-uint16_t glyphOf(const Bytes& b, uint32_t code) {
-  auto font = parseTrueType(b);
-  return font ? font->glyphForChar(code) : 0;
-}
-
-// The first component record of a composite glyph starts at byte 10.
-void setFirstComponent(Bytes& b, uint16_t composite, uint16_t component) {
-  const size_t at = glyphAt(b, composite);
-  ASSERT_LT(int16_t(get16(b, at)), 0) << "glyph " << composite << " is not a composite";
-  put16(b, at + 12, component);
-}
-
 // The subset's directory, checksums and head adjustment are what strict
 // readers verify.
 TEST(TrueTypeSubset, ChecksumsDirectoryAndAlignmentAreValid) {

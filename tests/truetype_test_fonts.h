@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "engine/fonts/truetype_font.h"
 #include "engine/fonts/truetype_tag.h"
 #include "testkit/testkit.h"
@@ -70,5 +72,31 @@ inline size_t directoryEntry(const std::vector<uint8_t>& b, uint32_t tag) {
   return 0;
 }
 inline size_t tableOffset(const std::vector<uint8_t>& b, uint32_t tag) { return get32(b, directoryEntry(b, tag) + 8); }
+
+// The font the mutation tests start from.
+inline constexpr const char* kSans = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
+
+inline bool longLoca(const std::vector<uint8_t>& b) { return get16(b, tableOffset(b, tableTag("head")) + 50) == 1; }
+
+inline uint32_t locaEntry(const std::vector<uint8_t>& b, size_t i) {
+  const size_t loca = tableOffset(b, tableTag("loca"));
+  return longLoca(b) ? get32(b, loca + 4 * i) : uint32_t(get16(b, loca + 2 * i)) * 2;
+}
+
+// File offset of a glyph's outline and the glyph id of a character.
+inline size_t glyphAt(const std::vector<uint8_t>& b, uint16_t glyph) {
+  return tableOffset(b, tableTag("glyf")) + locaEntry(b, glyph);
+}
+inline uint16_t glyphOf(const std::vector<uint8_t>& b, uint32_t code) {
+  auto font = parseTrueType(b);
+  return font ? font->glyphForChar(code) : 0;
+}
+
+// The first component record of a composite glyph starts at byte 10.
+inline void setFirstComponent(std::vector<uint8_t>& b, uint16_t composite, uint16_t component) {
+  const size_t at = glyphAt(b, composite);
+  ASSERT_LT(int16_t(get16(b, at)), 0) << "glyph " << composite << " is not a composite";
+  put16(b, at + 12, component);
+}
 
 }  // namespace pyra::fonts::testing

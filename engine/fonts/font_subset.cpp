@@ -6,24 +6,15 @@
 
 #include "engine/fonts/truetype_sfnt_writer.h"
 #include "engine/fonts/truetype_tag.h"
+#include "support/sfnt_file.h"
 
 namespace pyra::fonts {
 namespace {
 
 using Pairs = std::vector<std::pair<uint32_t, uint16_t>>;
 
-void put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(uint8_t(v >> 8));
-  out.push_back(uint8_t(v));
-}
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-  put16(out, v >> 16);
-  put16(out, v & 0xFFFF);
-}
-void set16(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-  out[at] = uint8_t(v >> 8);
-  out[at + 1] = uint8_t(v);
-}
+using support::appendBe16;
+using support::appendBe32;
 
 std::vector<uint8_t> copyOf(std::span<const uint8_t> bytes) { return {bytes.begin(), bytes.end()}; }
 
@@ -57,40 +48,36 @@ std::optional<std::vector<uint8_t>> format4(const Pairs& all) {
   const size_t segs = runs.size();
   const size_t length = 16 + 8 * segs;
   if (length > 0xFFFF) return std::nullopt;
-  uint32_t power = 1, log2 = 0;
-  while (power * 2 <= segs) {
-    power *= 2;
-    ++log2;
-  }
+  const support::SfntSearchFields search = support::sfntSearchFields(uint32_t(segs), 2);
   std::vector<uint8_t> t;
   t.reserve(length);
-  put16(t, 4);
-  put16(t, uint32_t(length));
-  put16(t, 0);
-  put16(t, uint32_t(segs * 2));
-  put16(t, power * 2);
-  put16(t, log2);
-  put16(t, uint32_t(segs * 2 - power * 2));
-  for (const Run& r : runs) put16(t, r.last);
-  put16(t, 0);
-  for (const Run& r : runs) put16(t, r.first);
-  for (const Run& r : runs) put16(t, r.first == 0xFFFF ? 1 : (uint32_t(r.glyph) - r.first) & 0xFFFF);
-  for (size_t i = 0; i < segs; ++i) put16(t, 0);
+  appendBe16(t, 4);
+  appendBe16(t, uint32_t(length));
+  appendBe16(t, 0);
+  appendBe16(t, uint32_t(segs * 2));
+  appendBe16(t, search.search_range);
+  appendBe16(t, search.entry_selector);
+  appendBe16(t, search.range_shift);
+  for (const Run& r : runs) appendBe16(t, r.last);
+  appendBe16(t, 0);
+  for (const Run& r : runs) appendBe16(t, r.first);
+  for (const Run& r : runs) appendBe16(t, r.first == 0xFFFF ? 1 : (uint32_t(r.glyph) - r.first) & 0xFFFF);
+  for (size_t i = 0; i < segs; ++i) appendBe16(t, 0);
   return t;
 }
 
 std::vector<uint8_t> format12(const Pairs& pairs) {
   const std::vector<Run> runs = runsOf(pairs);
   std::vector<uint8_t> t;
-  put16(t, 12);
-  put16(t, 0);
-  put32(t, uint32_t(16 + 12 * runs.size()));
-  put32(t, 0);
-  put32(t, uint32_t(runs.size()));
+  appendBe16(t, 12);
+  appendBe16(t, 0);
+  appendBe32(t, uint32_t(16 + 12 * runs.size()));
+  appendBe32(t, 0);
+  appendBe32(t, uint32_t(runs.size()));
   for (const Run& r : runs) {
-    put32(t, r.first);
-    put32(t, r.last);
-    put32(t, r.glyph);
+    appendBe32(t, r.first);
+    appendBe32(t, r.last);
+    appendBe32(t, r.glyph);
   }
   return t;
 }
@@ -104,17 +91,17 @@ std::vector<uint8_t> byteMap(const Pairs& pairs) {
     std::vector<uint16_t> glyphs(256, 0);
     for (const auto& [code, glyph] : pairs)
       if (code < 256) glyphs[code] = glyph;
-    put16(t, 6);
-    put16(t, 10 + 2 * 256);
-    put16(t, 0);
-    put16(t, 0);
-    put16(t, 256);
-    for (uint16_t g : glyphs) put16(t, g);
+    appendBe16(t, 6);
+    appendBe16(t, 10 + 2 * 256);
+    appendBe16(t, 0);
+    appendBe16(t, 0);
+    appendBe16(t, 256);
+    for (uint16_t g : glyphs) appendBe16(t, g);
     return t;
   }
-  put16(t, 0);
-  put16(t, 262);
-  put16(t, 0);
+  appendBe16(t, 0);
+  appendBe16(t, 262);
+  appendBe16(t, 0);
   t.resize(262, 0);
   for (const auto& [code, glyph] : pairs)
     if (code < 256 && glyph < 256) t[6 + code] = uint8_t(glyph);
@@ -147,13 +134,13 @@ std::vector<uint8_t> subsetCmap(const TrueTypeFont& font, const std::vector<bool
     if (!pairs.empty() && pairs.back().first > 0xFFFF) subs.push_back({3, 10, format12(pairs)});
   }
   std::vector<uint8_t> out;
-  put16(out, 0);
-  put16(out, uint32_t(subs.size()));
+  appendBe16(out, 0);
+  appendBe16(out, uint32_t(subs.size()));
   uint32_t at = uint32_t(4 + 8 * subs.size());
   for (const Sub& s : subs) {
-    put16(out, s.platform);
-    put16(out, s.encoding);
-    put32(out, at);
+    appendBe16(out, s.platform);
+    appendBe16(out, s.encoding);
+    appendBe32(out, at);
     at += uint32_t(s.data.size());
   }
   for (const Sub& s : subs) out.insert(out.end(), s.data.begin(), s.data.end());
@@ -226,7 +213,7 @@ std::vector<uint8_t> subsetTrueType(const TrueTypeFont& font, const std::set<uin
     const bool long_loca = glyf.size() > 0x1FFFC;
     std::vector<uint8_t> loca;
     loca.reserve(size_t(count + 1) * (long_loca ? 4 : 2));
-    for (uint32_t at : locations) long_loca ? put32(loca, at) : put16(loca, at / 2);
+    for (uint32_t at : locations) long_loca ? appendBe32(loca, at) : appendBe16(loca, at / 2);
 
     TrueTypeSfntWriter writer;
     for (const auto& t : font.tables()) {
@@ -241,7 +228,7 @@ std::vector<uint8_t> subsetTrueType(const TrueTypeFont& font, const std::set<uin
           break;
         case tableTag("head"): {
           auto head = copyOf(bytes);
-          set16(head, 50, long_loca ? 1 : 0);
+          support::storeBe16(head, 50, long_loca ? 1 : 0);
           writer.add(t.tag, std::move(head));
           break;
         }

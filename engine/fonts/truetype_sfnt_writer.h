@@ -3,8 +3,9 @@
 // binary-search fields, 4-byte aligned tables, table checksums and the
 // "head" checksum adjustment, so strict readers accept what we write.
 #include <cstdint>
-#include <span>
 #include <vector>
+
+#include "support/sfnt_file.h"
 
 namespace pyra::fonts {
 
@@ -22,8 +23,6 @@ class TrueTypeSfntWriter {
   std::vector<Entry> tables_;
 };
 
-// The sfnt checksum: the sum of the big-endian 32-bit words, the last one
-// padded with zeros.
-uint32_t sfntChecksum(std::span<const uint8_t> bytes);
+using support::sfntChecksum;
 
 }  // namespace pyra::fonts

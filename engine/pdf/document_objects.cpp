@@ -7,6 +7,12 @@
 
 namespace pyra::pdf {
 
+int32_t displayRotation(int32_t rotation) {
+  if (rotation == 1) return 90;
+  const int64_t r = (int64_t(rotation) % 360 + 360) % 360;
+  return int32_t((r + 45) / 90 % 4 * 90);
+}
+
 void TPxPDFPages::adopt(TPxPDFPage& page) { page.setParent(this); }
 
 void TPxPDFPages::writeObject() {
@@ -52,7 +58,7 @@ void TPxPDFPage::writeObject() {
   if (!extra_entries_.empty()) d.writeLine(extra_entries_);
   d.writeLine("/Parent " + parent_->reference());
   if (thumbnail_) d.writeLine("/Thumb " + thumbnail_->reference());
-  if (rotation_ != 0) d.writeLine("/Rotate " + std::to_string(rotation_));
+  if (const int32_t r = displayRotation(rotation_); r != 0) d.writeLine("/Rotate " + std::to_string(r));
   d.writeLine("/Resources " + d.resources().reference());
   char box[96];
   std::snprintf(box, sizeof box, "/MediaBox [%d %d %d %d]", 0, 0, int(width_), int(height_));

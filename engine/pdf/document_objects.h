@@ -11,6 +11,11 @@
 
 namespace pyra::pdf {
 
+// The /Rotate a page rotation becomes: readers take only multiples of 90.
+// 1 is the callers' landscape code (a quarter turn); other values go to the
+// nearest quarter turn in 0..270.
+int32_t displayRotation(int32_t rotation);
+
 // The document information texts, copied into the information dictionary.
 struct TPxDeviceInfoBlock {
   std::string Author, Date, ModDate, Creator = "Pyra by Mobrel", Producer, Title, Subject, Keywords;
@@ -47,7 +52,8 @@ class TPxPDFPage : public TPxCustomPDFType {
   TPxPDFPages* parent() const { return parent_; }
   void setParent(TPxPDFPages* p) { parent_ = p; }
   int32_t rotation() const { return rotation_; }
-  void setThumbnail(TPxCustomPDFType* image) { thumbnail_ = image; }
+  // The thumbnail image, already written; the page only refers to it.
+  void setThumbnail(std::unique_ptr<TPxCustomPDFType> image) { thumbnail_ = std::move(image); }
   // Annotation references (objects written at the end of the document).
   std::vector<TPxCustomPDFType*>& annotations() { return annotations_; }
   void appendExtraEntries(const std::string& entries) { extra_entries_ += entries; }
@@ -60,7 +66,7 @@ class TPxPDFPage : public TPxCustomPDFType {
   std::vector<std::unique_ptr<TPxPDFStream>> contents_;
   TPxPDFPages* parent_ = nullptr;
   int32_t rotation_;
-  TPxCustomPDFType* thumbnail_ = nullptr;
+  std::unique_ptr<TPxCustomPDFType> thumbnail_;
   std::vector<TPxCustomPDFType*> annotations_;
   std::string extra_entries_;
   int32_t width_ = 0, height_ = 0;

@@ -1,17 +1,25 @@
 #include "engine/pdf/filters.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
+
+#include <algorithm>
+#include <memory>
 
 #include "engine/pdf/error.h"
 
 namespace pyra::pdf {
 
 std::vector<uint8_t> flateEncode(std::span<const uint8_t> data, int level) {
-  uLongf bound = compressBound(static_cast<uLong>(data.size()));
-  std::vector<uint8_t> out(bound);
-  int rc = compress2(out.data(), &bound, data.data(), static_cast<uLong>(data.size()), level);
-  if (rc != Z_OK) throw Error("Flate compression failed (" + std::to_string(rc) + ")");
-  out.resize(bound);
+  // libdeflate: the same zlib format at about twice zlib's speed and
+  // slightly smaller, because it compresses the whole buffer at once,
+  // which is how every stream here is made anyway.
+  std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)> c(
+      libdeflate_alloc_compressor(std::clamp(level, 1, 12)), libdeflate_free_compressor);
+  if (!c) throw Error("Flate compression failed (out of memory)");
+  std::vector<uint8_t> out(libdeflate_zlib_compress_bound(c.get(), data.size()));
+  const size_t n = libdeflate_zlib_compress(c.get(), data.data(), data.size(), out.data(), out.size());
+  if (n == 0) throw Error("Flate compression failed");
+  out.resize(n);
   return out;
 }
 

@@ -6,7 +6,8 @@
 
 namespace pyra::pdf {
 
-// zlib format (header, deflate data, Adler-32), level 1..9.
+// zlib format (header, deflate data, Adler-32), level 1..12 (6 is the
+// usual trade-off, 1 the fast one).
 std::vector<uint8_t> flateEncode(std::span<const uint8_t> data, int level);
 // PDF run-length encoding, ending with the end-of-data byte 128.
 std::vector<uint8_t> runLengthEncode(std::span<const uint8_t> data);

@@ -98,6 +98,7 @@ void TPxPDFDevice::resetDocument() {
   // Destroy per-document objects in dependency order: pages and pending
   // objects may refer to the resources and the catalog.
   page_.reset();
+  thumbnail_.reset();
   pending_.clear();
   navigation_.reset();
   info_object_.reset();
@@ -214,6 +215,24 @@ void TPxPDFDevice::startPage(int32_t width, int32_t height, int32_t xres, int32_
   if (width > 0) page_width_ = mulDiv(width, 72, xres_);
   if (height > 0) page_height_ = mulDiv(height, 72, yres_);
   landscape_ = rotation == 1 || rotation == 90 || rotation == 270;
+  if (thumbnails_) thumbnail_ = std::make_unique<PageThumbnail>(page_width_, page_height_, rotation);
+  else thumbnail_.reset();
+}
+
+void TPxPDFDevice::thumbnailBox(double x0, double y0, double x1, double y1, uint32_t colorref) {
+  if (thumbnail_ && thumbnails_ && page_) thumbnail_->fillBox(x0, y0, x1, y1, colorref);
+}
+
+void TPxPDFDevice::writeThumbnail(TPxPDFPage& page) {
+  std::unique_ptr<PageThumbnail> thumbnail = std::move(thumbnail_);
+  // Turned off during the page: no thumbnail for it.
+  if (!thumbnail || !thumbnails_) return;
+  auto image = std::make_unique<TPxPDFStream>(this);
+  image->setExtraEntries(thumbnail->entries(monochrome_thumbnails_));
+  image->data() = thumbnail->samples(monochrome_thumbnails_);
+  image->setForceCompression(true);
+  image->writeStream();
+  page.setThumbnail(std::move(image));
 }
 
 TPxPDFStream& TPxPDFDevice::pageContent() {
@@ -226,6 +245,10 @@ TPxPDFStream& TPxPDFDevice::pageContent() {
 void TPxPDFDevice::endPage() {
   if (page_) {
     std::unique_ptr<TPxPDFPage> page = std::move(page_);
+    // The content goes out before the thumbnail that sketches it.
+    for (auto& c : page->contents())
+      if (!c->written()) c->writeStream();
+    writeThumbnail(*page);
     page->setMediaSize(page_width_, page_height_);
     catalog_->pages().adopt(*page);
     page->writeObject();

@@ -14,6 +14,7 @@
 #include "engine/pdf/document_objects.h"
 #include "engine/pdf/navigation.h"
 #include "engine/pdf/object_encryption.h"
+#include "engine/pdf/page_thumbnail.h"
 #include "engine/pdf/xref_list.h"
 
 namespace pyra::pdf {
@@ -100,6 +101,11 @@ class TPxPDFDevice {
   void setImportFile(std::string f) { import_file_ = std::move(f); }
   void setThumbnails(bool on, bool monochrome) { thumbnails_ = on; monochrome_thumbnails_ = monochrome; }
   bool thumbnails() const { return thumbnails_; }
+  bool monochromeThumbnails() const { return monochrome_thumbnails_; }
+  // Paints a box of the open page's thumbnail (PDF page space, points);
+  // nothing when the page has none.
+  void thumbnailBox(double x0, double y0, double x1, double y1, uint32_t colorref);
+  const PageThumbnail* thumbnail() const { return thumbnail_.get(); }
   int32_t jpegQuality() const { return jpeg_quality_; }
   void setJpegQuality(int32_t q) { jpeg_quality_ = q; }
   bool jpegOn() const { return jpeg_on_; }
@@ -155,6 +161,7 @@ class TPxPDFDevice {
 
  private:
   void resetDocument();
+  void writeThumbnail(TPxPDFPage& page);
   std::string headerVersion() const;
 
   ErrorCallback on_error_;
@@ -199,6 +206,7 @@ class TPxPDFDevice {
   int32_t page_width_ = 0, page_height_ = 0;
   bool first_page_ = true;
   bool thumbnails_ = false, monochrome_thumbnails_ = false, landscape_ = false;
+  std::unique_ptr<PageThumbnail> thumbnail_;
 
   std::unique_ptr<ObjectEncryption> encryption_;
   std::unique_ptr<TPyraEncryptInfo> encryption_object_;

@@ -238,6 +238,15 @@ void ContentWriter::writeMatrixValues(const double* v, int decimals) {
   buf_.writeText(" cm ");
 }
 
+void ContentWriter::userToPage(double ux, double uy, double& px, double& py) {
+  const float* m = psState().matrix;
+  const int div = buf_.divisor() > 0 ? buf_.divisor() : 1;
+  ux /= div;
+  uy /= div;
+  px = double(m[0]) * ux + double(m[2]) * uy + m[4];
+  py = double(m[1]) * ux + double(m[3]) * uy + m[5];
+}
+
 void ContentWriter::emitMatrix() {
   if (!matrix_dirty_ && dc_.version() == seen_version_) return;
   finishPendingPath();
@@ -1046,15 +1055,7 @@ void ContentWriter::selectClipRegion(int32_t mode, const Rect& bounds, std::span
       Point a = dc_.deviceToLogical(r.left, r.top), b = dc_.deviceToLogical(r.right, r.bottom);
       r = Rect{a.x, a.y, b.x, b.y};
     }
-    if (r.left > r.right) std::swap(r.left, r.right);
-    if (r.top > r.bottom) std::swap(r.top, r.bottom);
-    int64_t h = int64_t(r.top) - r.bottom;
-    if (dc_.yUp()) h = -h;
-    buf_.writeCoord(r.left);
-    buf_.writeCoord(foldY(int64_t(r.top)));
-    buf_.writeCoord(int64_t(r.right) - r.left);
-    buf_.writeCoord(h);
-    buf_.writeText("re ");
+    writeClipRect(r);
   };
   if (rects.size() <= 1 || rects.empty())
     one(bounds, !rects.empty());
@@ -1069,7 +1070,12 @@ void ContentWriter::excludeClipRect(const Rect& rect) {
   prepareGraphics();
   const size_t mark = buf_.size();
   writePageCover();
-  Rect r = rect;
+  writeClipRect(rect);
+  buf_.writeText("W* n ");
+  hoist(mark);
+}
+
+void ContentWriter::writeClipRect(Rect r) {
   if (r.left > r.right) std::swap(r.left, r.right);
   if (r.top > r.bottom) std::swap(r.top, r.bottom);
   int64_t h = int64_t(r.top) - r.bottom;
@@ -1078,8 +1084,7 @@ void ContentWriter::excludeClipRect(const Rect& rect) {
   buf_.writeCoord(foldY(int64_t(r.top)));
   buf_.writeCoord(int64_t(r.right) - r.left);
   buf_.writeCoord(h);
-  buf_.writeText("re W* n ");
-  hoist(mark);
+  buf_.writeText("re ");
 }
 
 }  // namespace pyra::render

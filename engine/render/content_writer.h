@@ -42,6 +42,9 @@ class ContentWriter {
   TPxDCStack& dc() { return dc_; }
   TPxPDFDeviceWorkBuffer& buffer() { return buf_; }
   TPxPSState& psState() { return ps_.back(); }
+  // A point of the content's user space (logical units before the divisor,
+  // y folded) in PDF page space, through the matrix in force.
+  void userToPage(double ux, double uy, double& px, double& py);
   Mode mode() const { return mode_; }
 
   // Page geometry in points and the resolution of device units.
@@ -158,6 +161,8 @@ class ContentWriter {
   void paintNow(bool stroke, bool fill, bool clip);
   void writeHatch(size_t path_from, size_t path_to, bool then_stroke);
   void writePageCover();
+  // A clip rectangle in logical units, its corners in either order, as "re".
+  void writeClipRect(Rect r);
   bool pageBox(Box& out) const;
   void writeMatrixValues(const double* v, int decimals);
   void pushFresh(bool copy);

@@ -208,55 +208,45 @@ int32_t TPxDCStack::setMapMode(int32_t mode) {
   return old;
 }
 
-void TPxDCStack::setWindowOrg(int32_t x, int32_t y, Point* old) {
+void TPxDCStack::setPair(PairField fx, PairField fy, int32_t x, int32_t y, Point* old) {
   TPxDCState& s = current();
-  if (old) *old = {s.window_org_x, s.window_org_y};
-  if (s.window_org_x == x && s.window_org_y == y) return;
-  s.window_org_x = x;
-  s.window_org_y = y;
+  if (old) *old = {s.*fx, s.*fy};
+  if (s.*fx == x && s.*fy == y) return;
+  s.*fx = x;
+  s.*fy = y;
   changed();
+}
+
+void TPxDCStack::scalePair(PairField fx, PairField fy, int32_t xn, int32_t xd, int32_t yn, int32_t yd) {
+  TPxDCState& s = current();
+  s.*fx = scaled(s.*fx, xn, xd);
+  s.*fy = scaled(s.*fy, yn, yd);
+  changed();
+}
+
+void TPxDCStack::setWindowOrg(int32_t x, int32_t y, Point* old) {
+  setPair(&TPxDCState::window_org_x, &TPxDCState::window_org_y, x, y, old);
 }
 
 void TPxDCStack::setWindowExt(int32_t x, int32_t y, Point* old) {
-  TPxDCState& s = current();
-  if (old) *old = {s.window_ext_x, s.window_ext_y};
-  if (s.window_ext_x == x && s.window_ext_y == y) return;
-  s.window_ext_x = x;
-  s.window_ext_y = y;
-  changed();
+  setPair(&TPxDCState::window_ext_x, &TPxDCState::window_ext_y, x, y, old);
 }
 
 void TPxDCStack::setViewportOrg(int32_t x, int32_t y, Point* old) {
-  TPxDCState& s = current();
-  if (old) *old = {s.viewport_org_x, s.viewport_org_y};
-  if (s.viewport_org_x == x && s.viewport_org_y == y) return;
-  s.viewport_org_x = x;
-  s.viewport_org_y = y;
-  changed();
+  setPair(&TPxDCState::viewport_org_x, &TPxDCState::viewport_org_y, x, y, old);
 }
 
 void TPxDCStack::setViewportExt(int32_t x, int32_t y, Point* old) {
-  TPxDCState& s = current();
-  if (old) *old = {s.viewport_ext_x, s.viewport_ext_y};
-  s.viewport_ext_set = true;
-  if (s.viewport_ext_x == x && s.viewport_ext_y == y) return;
-  s.viewport_ext_x = x;
-  s.viewport_ext_y = y;
-  changed();
+  current().viewport_ext_set = true;
+  setPair(&TPxDCState::viewport_ext_x, &TPxDCState::viewport_ext_y, x, y, old);
 }
 
 void TPxDCStack::scaleWindowExt(int32_t xn, int32_t xd, int32_t yn, int32_t yd) {
-  TPxDCState& s = current();
-  s.window_ext_x = scaled(s.window_ext_x, xn, xd);
-  s.window_ext_y = scaled(s.window_ext_y, yn, yd);
-  changed();
+  scalePair(&TPxDCState::window_ext_x, &TPxDCState::window_ext_y, xn, xd, yn, yd);
 }
 
 void TPxDCStack::scaleViewportExt(int32_t xn, int32_t xd, int32_t yn, int32_t yd) {
-  TPxDCState& s = current();
-  s.viewport_ext_x = scaled(s.viewport_ext_x, xn, xd);
-  s.viewport_ext_y = scaled(s.viewport_ext_y, yn, yd);
-  changed();
+  scalePair(&TPxDCState::viewport_ext_x, &TPxDCState::viewport_ext_y, xn, xd, yn, yd);
 }
 
 void TPxDCStack::setWorldTransform(const XForm& x) {

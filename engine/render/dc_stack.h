@@ -123,6 +123,11 @@ class TPxDCStack {
   void clearFontDirty() { font_dirty_ = false; }
 
  private:
+  // One of the mapping's coordinate pairs (an origin or an extent) of the
+  // current state: a change is counted only when the value differs.
+  using PairField = int32_t TPxDCState::*;
+  void setPair(PairField fx, PairField fy, int32_t x, int32_t y, Point* old);
+  void scalePair(PairField fx, PairField fy, int32_t xn, int32_t xd, int32_t yn, int32_t yd);
   void changed();
   void compute();
   void resetScale();

@@ -135,27 +135,19 @@ bool TPxGenericDevice::playEnhMetafile(std::span<const uint8_t> data, int32_t re
     pf.resolution_x = res_x > 0 ? res_x : fromReference(dev_px_x, dev_mm_x);
     pf.resolution_y = res_y > 0 ? res_y : fromReference(dev_px_y, dev_mm_y);
     pf.use_metafile_resolution = true;
-    const double fw = std::fabs(double(frame.right) - frame.left);
-    const double fh = std::fabs(double(frame.bottom) - frame.top);
-    int32_t left, top;
-    if (width > 0 && fw != 0) {
-      pf.zoom_x = roundHalfEven(width * 2540.0 / dev_x) / fw;
-      left = roundHalfEven(x / dev_x * pf.resolution_x);
-      right = left + roundHalfEven(width / dev_x * pf.resolution_x);
-    } else {
-      left = roundHalfEven(frame.left / 2540.0 * pf.resolution_x);
-      right = roundHalfEven(frame.right / 2540.0 * pf.resolution_x);
-    }
-    if (height > 0 && fh != 0) {
-      pf.zoom_y = roundHalfEven(height * 2540.0 / dev_y) / fh;
-      top = roundHalfEven(y / dev_y * pf.resolution_y);
-      bottom = top + roundHalfEven(height / dev_y * pf.resolution_y);
-    } else {
-      top = roundHalfEven(frame.top / 2540.0 * pf.resolution_y);
-      bottom = roundHalfEven(frame.bottom / 2540.0 * pf.resolution_y);
-    }
-    (void)left;
-    (void)top;
+    // Per axis: the zoom that fits the frame (.01 mm) into the requested
+    // extent, and the far edge in metafile pixels.
+    auto fitAxis = [](int32_t at, int32_t extent, double dev, int32_t frame_lo, int32_t frame_hi, int32_t resolution,
+                      double& zoom) -> int32_t {
+      const double frame_extent = std::fabs(double(frame_hi) - frame_lo);
+      if (extent > 0 && frame_extent != 0) {
+        zoom = roundHalfEven(extent * 2540.0 / dev) / frame_extent;
+        return roundHalfEven(at / dev * resolution) + roundHalfEven(extent / dev * resolution);
+      }
+      return roundHalfEven(frame_hi / 2540.0 * resolution);
+    };
+    right = fitAxis(x, width, dev_x, frame.left, frame.right, pf.resolution_x, pf.zoom_x);
+    bottom = fitAxis(y, height, dev_y, frame.top, frame.bottom, pf.resolution_y, pf.zoom_y);
   } else {
     pf.resolution_x = fromReference(dev_px_x, dev_mm_x);
     pf.resolution_y = fromReference(dev_px_y, dev_mm_y);

@@ -12,7 +12,22 @@
 
 namespace pyra::render {
 
-PdfPageDevice::PdfPageDevice(pdf::TPxPDFDevice& document) : doc_(document) {}
+namespace {
+// Images show as light grey boxes in the page thumbnail.
+constexpr uint32_t kThumbnailImageGrey = 0xC0C0C0;
+// Second option byte: text that is a web address becomes a link.
+constexpr uint8_t kAutoLinkBit = 0x01;
+
+bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+}  // namespace
+
+PdfPageDevice::PdfPageDevice(pdf::TPxPDFDevice& document) : doc_(document) {
+  text_.setBoxListener([this](const TextOutput::RunBox& box) {
+    if (form_) return;
+    doc_.thumbnailBox(box.x0, box.y0, box.x1, box.y1, box.colorref);
+    if ((doc_.secondOptionByte() & kAutoLinkBit) && doc_.pageActive()) linkWebAddress(box);
+  });
+}
 
 PdfPageDevice::~PdfPageDevice() = default;
 
@@ -150,6 +165,21 @@ void PdfPageDevice::writerCommand(int32_t code, const RectI& r, const std::strin
   if (doc_.pageActive()) handled = doc_.writerCommand(code, r.left, r.top, r.right, r.bottom, payload);
 }
 
+void PdfPageDevice::linkWebAddress(const TextOutput::RunBox& box) {
+  std::string_view text = box.text;
+  if (!startsWith(text, "http://") && !startsWith(text, "https://")) return;
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  // Page points from the top-left corner, as link areas take them.
+  const double h = doc_.pageHeight();
+  const double left = std::floor(box.x0), right = std::ceil(box.x1);
+  const double top = std::floor(h - box.y1), bottom = std::ceil(h - box.y0);
+  if (!(right > left && bottom > top) || std::abs(left) > 1e7 || std::abs(top) > 1e7 || right - left > 1e7 ||
+      bottom - top > 1e7)
+    return;
+  doc_.navigation().addLinkArea(int32_t(left), int32_t(top), int32_t(right - left), int32_t(bottom - top),
+                                std::string(text));
+}
+
 void PdfPageDevice::placeImage(int32_t number, double x, double y, double w, double h) {
   if (!isOutputOpen()) return;
   writer().prepareGraphics();
@@ -158,6 +188,19 @@ void PdfPageDevice::placeImage(int32_t number, double x, double y, double w, dou
   frame.y_up = dc().yUp();
   frame.divisor = writer().buffer().divisor();
   writer().buffer().writeText(images::placementOperators(number, x, y, w, h, frame));
+  if (!form_ && doc_.thumbnail() && number > 0 && std::fabs(w) >= 0.01 && std::fabs(h) >= 0.01) {
+    // The image's unit square as the placement maps it, then the page.
+    const double hh = frame.y_up ? -h : h;
+    const double ty = frame.y_origin - y - hh;
+    const double ux[4] = {x, x + w, x, x + w}, uy[4] = {ty, ty, ty + hh, ty + hh};
+    double x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
+    for (int i = 0; i < 4; ++i) {
+      double px, py;
+      writer().userToPage(ux[i], uy[i], px, py);
+      x0 = std::min(x0, px), x1 = std::max(x1, px), y0 = std::min(y0, py), y1 = std::max(y1, py);
+    }
+    doc_.thumbnailBox(x0, y0, x1, y1, kThumbnailImageGrey);
+  }
 }
 
 void PdfPageDevice::drawBitmap(float x, float y, float w, float h, int32_t sx, int32_t sy, int32_t sw, int32_t sh,

@@ -71,6 +71,7 @@ class PdfPageDevice : public TPxGenericPSDevice {
   void extTextOut(const TextRun& run) override;
 
  private:
+  void linkWebAddress(const TextOutput::RunBox& box);
   pdf::TPxPDFDevice& doc_;
   int32_t image_key_pending_ = 0;
   std::unique_ptr<fonts::FontMetricsSource> platform_fonts_;

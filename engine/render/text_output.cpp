@@ -343,6 +343,20 @@ void TextOutput::draw(const TextRun& run, TPxDeviceOptions options) {
         writeString(bytes_.data() + i, std::min(kMaxStringChars, bytes_.size() - i));
       b.writeText("]TJ\n");
     }
+    if (box_listener_) {
+      // The run's cell: advance by ascent plus descent, wherever the
+      // rotation and mapping put it.
+      const double cx[4] = {ax, ax + width, ax, ax + width};
+      const double cy[4] = {ay - descent, ay - descent, ay + ascent, ay + ascent};
+      double x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
+      for (int i = 0; i < 4; ++i) {
+        double ux, uy, px, py;
+        fr.toUser(cx[i], cy[i], ux, uy);
+        w_.userToPage(ux, uy, px, py);
+        x0 = std::min(x0, px), x1 = std::max(x1, px), y0 = std::min(y0, py), y1 = std::max(y1, py);
+      }
+      box_listener_(RunBox{x0, y0, x1, y1, st.text_colour, bytes_});
+    }
     if (run.wide)
       fonts_->markUsedW(wideView(run.text16));
     else

@@ -9,7 +9,9 @@
 // undoes only its anisotropy and flips, so text is never stretched or
 // mirrored, as on a Windows device.
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/render/content_writer.h"
@@ -31,6 +33,16 @@ class TextOutput {
   // Placing every character at its advance ("TJ") instead of spreading the
   // run with spacing; also on with doCharPositions.
   void setPerCharacter(bool on) { per_character_ = on; }
+  // Where a run went: the box its cells cover in PDF page space (points),
+  // its colour and its text as written. The page thumbnail sketches text
+  // with it; web addresses become links.
+  struct RunBox {
+    double x0, y0, x1, y1;
+    uint32_t colorref;
+    std::string_view text;
+  };
+  using BoxListener = std::function<void(const RunBox&)>;
+  void setBoxListener(BoxListener listener) { box_listener_ = std::move(listener); }
   bool perCharacter() const { return per_character_; }
   // Face used when the selected one cannot be loaded.
   void setFallbackFace(std::string face) { fallback_face_ = face.empty() ? "Arial" : std::move(face); }
@@ -61,6 +73,7 @@ class TextOutput {
   uint64_t tm_version_ = 0;
   std::vector<int32_t> advances_;
   std::string bytes_;
+  BoxListener box_listener_;
 };
 
 }  // namespace pyra::render

@@ -103,6 +103,7 @@ static_assert(sizeof(void*) != 4 || sizeof(PyraOptions) == 2056, "32-bit PyraOpt
 #define PYRA_EO_NO_SPACING        0x0001
 #define PYRA_EO_CLIPPING          0x0002
 #define PYRA_EO_SECOND_BYTE_BIT0  0x0004 /* set: clears bit 0 of the second option byte */
+#define PYRA_EO_NO_AUTO_LINK      PYRA_EO_SECOND_BYTE_BIT0 /* text that is a web address is not linked */
 #define PYRA_EO_NO_PRINTER_REF    0x0008
 #define PYRA_EO_CHAR_POSITIONS    0x0010
 #define PYRA_EO_FILL_AS_OUTLINE   0x0020

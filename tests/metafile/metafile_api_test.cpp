@@ -209,9 +209,12 @@ TEST(MetafileApi, LoadsWhatLibreOfficeWrites) {
                      "<svg xmlns='http://www.w3.org/2000/svg' width='200' height='100'>"
                      "<rect x='10' y='10' width='100' height='50' fill='blue'/>"
                      "<text x='20' y='90'>Hi</text></svg>");
+  // A profile of its own: a LibreOffice already running for someone else
+  // would otherwise take the job and this one would find no output.
   for (const char* fmt : {"emf", "wmf"}) {
     const auto r = testkit::run("cd " + testkit::shellQuote(dir.path().string()) +
-                                " && timeout 120 soffice --headless --convert-to " + fmt + " in.svg");
+                                " && timeout 120 soffice -env:UserInstallation=file://" + dir.file("profile") +
+                                " --headless --convert-to " + fmt + " in.svg");
     const std::string out = dir.file(std::string("in.") + fmt);
     if (!std::filesystem::exists(out)) GTEST_SKIP() << "soffice did not convert: " << r.out;
     if (std::string(fmt) == "emf") {

@@ -144,4 +144,31 @@ Raster renderPage(const std::string& pdf, int page, int dpi) {
   return r;
 }
 
+std::vector<uint8_t> solidBmpFile(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
+  auto put16 = [](std::vector<uint8_t>& v, uint32_t x) {
+    v.push_back(uint8_t(x));
+    v.push_back(uint8_t(x >> 8));
+  };
+  auto put32 = [&](std::vector<uint8_t>& v, uint32_t x) {
+    put16(v, x & 0xFFFF);
+    put16(v, x >> 16);
+  };
+  const uint32_t stride = (uint32_t(w) * 3 + 3) & ~3u, image = stride * uint32_t(h);
+  std::vector<uint8_t> v{'B', 'M'};
+  put32(v, 54 + image);
+  put32(v, 0);
+  put32(v, 54);
+  put32(v, 40);
+  put32(v, uint32_t(w));
+  put32(v, uint32_t(h));
+  put16(v, 1);
+  put16(v, 24);
+  for (int i = 0; i < 6; ++i) put32(v, i == 1 ? image : 0);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) v.insert(v.end(), {b, g, r});
+    v.resize(v.size() + (stride - uint32_t(w) * 3), 0);
+  }
+  return v;
+}
+
 }  // namespace pyra::testkit

@@ -45,6 +45,9 @@ std::string pdfText(const std::string& pdf, const std::string& extra = "");
 // pdfinfo output ("Key: value" lines).
 std::string pdfInfo(const std::string& pdf, const std::string& extra = "");
 
+// A 24-bit bottom-up BMP file of w x h pixels in one colour.
+std::vector<uint8_t> solidBmpFile(int w, int h, uint8_t r, uint8_t g, uint8_t b);
+
 // A page rendered by pdftoppm as 8-bit RGB, for pixel probes.
 struct Raster {
   int width = 0, height = 0;
