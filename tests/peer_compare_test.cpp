@@ -214,6 +214,9 @@ TEST_F(PeerCompare, PyraAgreesWhereLibreOfficeAndInkscapeAgree) {
   std::vector<Page> pages;
   for (const auto& entry : fs::directory_iterator(src)) {
     if (entry.path().extension() != ".emf") continue;
+    // Both peers miss pixels set one by one (LibreOffice paints a hairline
+    // dot, Inkscape ignores the record): no constraint to be had there.
+    if (entry.path().stem() == "pixels") continue;
     Page page;
     page.name = entry.path().stem().string();
     page.emf = dir_ + "/" + page.name + ".emf";

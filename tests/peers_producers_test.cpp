@@ -114,9 +114,6 @@ TEST_F(Producers, LibEmfShapesLandWhereTheyWereDrawn) {
                    {"paper right of the page's drawing", 620, 300, kWhite},
                    {"paper under the last row", 320, 465, kWhite},
                    {"ellipse corner outside the curve", 244, 44, kWhite},
-                   {"pixels set under the null pen", 60, 465, kRed},
-                   {"pixels keep their colour under a blue pen", 120, 465, {0, 160, 0}},
-                   {"paper between the pixel blocks", 90, 465, kWhite},
                });
   // The dashed purple line: dashes and gaps along it, nothing above it.
   Region dash = scan(ras, sx, sy, 40, 213, 600, 218, {128, 0, 128});
@@ -149,6 +146,23 @@ TEST_F(Producers, LibEmfTextIsFoundAndRotated) {
   EXPECT_GT(up.max_y - up.min_y, 3 * (up.max_x - up.min_x)) << "run not rotated";
   EXPECT_LE(up.max_y, int(445 * sy)) << "run starts below its reference point";
   EXPECT_LE(up.max_x, int(582 * sx)) << "run not on the left of its baseline";
+}
+
+// Pixels set one by one make solid blocks in their own colours, with the
+// null pen selected and with a pen of another colour.
+TEST_F(Producers, LibEmfPixelsKeepTheirColour) {
+  std::string why = writeLibEmfPages(tmp_.path().string());
+  if (!why.empty()) GTEST_SKIP() << why;
+  double sx = 0, sy = 0;
+  Raster ras = convert("pixels", 640, 480, &sx, &sy);
+  ASSERT_GT(ras.width, 0);
+  expectProbes("pixels", ras, sx, sy,
+               {
+                   {"pixels set under the null pen", 140, 120, kRed},
+                   {"pixels keep their colour under a blue pen", 340, 120, {0, 160, 0}},
+                   {"paper between the blocks", 240, 120, kWhite},
+                   {"paper below the blocks", 140, 160, kWhite},
+               });
 }
 
 // MM_LOMETRIC (y up, 0.1 mm) with the viewport origin moved to the bottom

@@ -2,7 +2,8 @@
 // so that the converter is checked end to end on metafiles another writer
 // produced. Built alone: libEMF exports the same Windows names as libpyragdi.
 //
-//   libemf_pages DIR   writes DIR/shapes.emf, text.emf, mapping.emf, modes.emf
+//   libemf_pages DIR   writes DIR/shapes.emf, text.emf, mapping.emf, modes.emf,
+//                      pixels.emf
 //
 // libEMF 1.0 records neither StretchDIBits nor SetDIBitsToDevice (both
 // return success and write nothing) and has no clipping calls, so bitmaps
@@ -96,19 +97,8 @@ bool shapesPage(const std::string& dir) {
   EndPath(dc);
   FillPath(dc);
 
-  // Two blocks set pixel by pixel: red under the null pen, green while a
-  // blue pen is selected (a pixel has its own colour, not the pen's).
-  SelectObject(dc, GetStockObject(NULL_PEN));
-  for (int y = 455; y < 475; ++y)
-    for (int x = 40; x < 80; ++x) SetPixel(dc, x, y, RGB(255, 0, 0));
-  HPEN blue_pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 255));
-  SelectObject(dc, blue_pen);
-  for (int y = 455; y < 475; ++y)
-    for (int x = 100; x < 140; ++x) SetPixel(dc, x, y, RGB(0, 160, 0));
-
   SelectObject(dc, GetStockObject(BLACK_PEN));
   SelectObject(dc, GetStockObject(WHITE_BRUSH));
-  DeleteObject(blue_pen);
   for (HGDIOBJ o : {(HGDIOBJ)red, (HGDIOBJ)green, (HGDIOBJ)blue, (HGDIOBJ)outline, (HGDIOBJ)thick,
                     (HGDIOBJ)dashed, (HGDIOBJ)hatched, (HGDIOBJ)cyan, (HGDIOBJ)yellow, (HGDIOBJ)orange})
     DeleteObject(o);
@@ -329,11 +319,30 @@ bool modesPage(const std::string& dir) {
   return end(dc);
 }
 
+// Two blocks set pixel by pixel: red under the null pen, green while a
+// blue pen is selected (a pixel has its own colour, not the pen's).
+bool pixelsPage(const std::string& dir) {
+  HDC dc = begin(dir, "pixels.emf");
+  if (!dc) return false;
+  SelectObject(dc, GetStockObject(NULL_PEN));
+  for (int y = 100; y < 140; ++y)
+    for (int x = 100; x < 180; ++x) SetPixel(dc, x, y, RGB(255, 0, 0));
+  HPEN blue_pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 255));
+  SelectObject(dc, blue_pen);
+  for (int y = 100; y < 140; ++y)
+    for (int x = 300; x < 380; ++x) SetPixel(dc, x, y, RGB(0, 160, 0));
+  SelectObject(dc, GetStockObject(BLACK_PEN));
+  DeleteObject(blue_pen);
+  return end(dc);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;
   std::string dir = argv[1];
-  if (!shapesPage(dir) || !textPage(dir) || !mappingPage(dir) || !modesPage(dir)) return 1;
+  if (!shapesPage(dir) || !textPage(dir) || !mappingPage(dir) || !modesPage(dir) ||
+      !pixelsPage(dir))
+    return 1;
   return 0;
 }
