@@ -71,6 +71,13 @@ std::vector<MapCase> cases() {
       {"LoEnglishWindowOrigin", 72, 0,
        [](TPxDCStack& s) { s.setMapMode(kMmLoEnglish); s.setWindowOrg(-50, 50); },
        {0, 0, 100, -100}, 36, 36, 108, 108},
+      // The viewport origin is in device pixels whatever the map mode.
+      {"LoMetricViewportOrigin", 72, 0,
+       [](TPxDCStack& s) { s.setMapMode(kMmLoMetric); s.setViewportOrg(100, 300); },
+       {100, 100, 500, 300}, 100 + 100 * k254, 300 - 300 * k254, 100 + 500 * k254, 300 - 100 * k254},
+      {"HiEnglishViewportOriginAt96", 96, 0,
+       [](TPxDCStack& s) { s.setMapMode(kMmHiEnglish); s.setViewportOrg(96, 192); },
+       {0, 0, 1000, -500}, 72, 144, 144, 180},
       {"TextViewportOrigin", 72, 0, [](TPxDCStack& s) { s.setViewportOrg(30, 40); },
        {0, 0, 20, 20}, 30, 40, 50, 60},
       {"TextWindowOrigin", 72, 0, [](TPxDCStack& s) { s.setWindowOrg(-30, -40); },

@@ -645,13 +645,15 @@ void ContentWriter::lineTo(int32_t x, int32_t y) {
   paint(true, false);
 }
 
-void ContentWriter::setPixel(int32_t x, int32_t y, uint32_t) {
-  shapeStart(true, false);
-  const int64_t fy = foldY(int64_t(y));
-  writePoint(x, fy, "m ");
-  writePoint(x, fy, "l ");
-  need_move_ = true;
-  paint(true, false);
+void ContentWriter::setPixel(int32_t x, int32_t y, uint32_t colour) {
+  // A pixel has the record's own colour and does not depend on the pen
+  // (a null pen included): one device pixel, filled. A stroked point in
+  // the pen's colour left pixel rows and bitmaps drawn pixel by pixel
+  // invisible or in the wrong colour.
+  prepareGraphics();
+  const double device_pt = 72.0 / std::max(1, dc_.baseResolutionX()) * dc_.zoomX();
+  const double side = device_pt * pointScale();
+  fillRectColorF(colour, x, y, side, side);
 }
 
 void ContentWriter::polyline(std::span<const Point> pts, bool to, bool prepare, bool do_paint) {

@@ -378,14 +378,20 @@ void TPxDCStack::compute() {
   }
   negative_d_ = d < 0;
 
-  double e = double(s.viewport_org_x) * sx + t.e - double(s.window_org_x) * a;
+  // The viewport origin is in device units. In the metric and English
+  // modes the scale above is the map mode's (72 / units per inch), not the
+  // device's: an origin of 480 device pixels must not shrink to 480 tenths
+  // of a millimetre.
+  const double vx = y_up_ ? 72.0 / base_res_x_ * zoom_x_ : sx;
+  const double vy = y_up_ ? 72.0 / base_res_y_ * zoom_y_ : sy;
+  double e = double(s.viewport_org_x) * vx + t.e - double(s.window_org_x) * a;
   double ue = double(s.viewport_org_x) - double(s.window_org_x) * ua;
   double f, uf;
   if (!y_up_) {
     f = double(s.viewport_org_y) * sy + t.f - double(s.window_org_y) * d;
     uf = double(s.viewport_org_y) - double(s.window_org_y) * ud;
   } else {
-    f = double(s.window_org_y) * d + double(s.viewport_org_y) * sy + t.f;
+    f = double(s.window_org_y) * d + double(s.viewport_org_y) * vy + t.f;
     uf = double(s.viewport_org_y) + double(s.window_org_y) * ud;
   }
   t = Matrix6{float(a), 0, 0, float(d), float(e), float(f)};

@@ -1,0 +1,26 @@
+# Metafiles from independent producers (libEMF, LibreOffice) through the
+# converter, and the same files rendered by the peers (LibreOffice, Inkscape)
+# for a cell-by-cell comparison. Peers that are missing make the tests skip.
+find_library(PYRA_PEERS_LIBEMF EMF)
+if(PYRA_PEERS_LIBEMF)
+  # Built alone: libEMF exports the same Windows names as libpyragdi.
+  add_executable(metafile_libemf_pages metafile/libemf_pages.cpp)
+  target_link_libraries(metafile_libemf_pages PRIVATE ${PYRA_PEERS_LIBEMF})
+  target_compile_options(metafile_libemf_pages PRIVATE -w)
+endif()
+
+if(TARGET pyra)
+  foreach(t peers_producers_test peer_compare_test)
+    pyra_add_test(${t} SOURCES ${t}.cpp peers_set.cpp LIBS ZLIB::ZLIB)
+    add_dependencies(${t} pyra)
+    target_compile_definitions(${t} PRIVATE PYRA_CLI="$<TARGET_FILE:pyra>")
+    if(PYRA_PEERS_LIBEMF)
+      add_dependencies(${t} metafile_libemf_pages)
+      target_compile_definitions(${t} PRIVATE PYRA_LIBEMF_PAGES="$<TARGET_FILE:metafile_libemf_pages>")
+    endif()
+    if(TARGET make-samples)
+      add_dependencies(${t} make-samples)
+      target_compile_definitions(${t} PRIVATE PYRA_MAKE_SAMPLES="$<TARGET_FILE:make-samples>")
+    endif()
+  endforeach()
+endif()
