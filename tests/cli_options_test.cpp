@@ -41,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         OptionCase{"defaults", "",
                    {"COMPRESSION=1", "ENCODING=0", "FONTMODE=1", "JPEGCOMPRESS=0", "THUMBNAILS=0", "PAGEMODE=0",
-                    "PERMISSION=0", "ENHANCEDOPTIONS=0", "PDFWIDTH=576", "PDFHEIGHT=800"},
+                    "PERMISSION=0", "ENHANCEDOPTIONS=2", "PDFWIDTH=576", "PDFHEIGHT=800"},
                    {"SetIProp", "SetSProp", "page-size="}},
         OptionCase{"compression none", "--compression none", {"COMPRESSION=0"}},
         OptionCase{"compression rle", "--compression=rle", {"COMPRESSION=2"}},
@@ -78,8 +78,10 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"long title goes through the text property", "--title " + kLongTitle,
                    {"TITLE=", "SetSProp 5=" + kLongTitle}},
         OptionCase{"clipping", "--clipping", {"ENHANCEDOPTIONS=2"}},
+        OptionCase{"no clipping", "--no-clipping", {"ENHANCEDOPTIONS=0"}},
+        OptionCase{"no clipping wins over raw bits", "--enhanced-options 2 --no-clipping", {"ENHANCEDOPTIONS=0"}},
         OptionCase{"several playback bits", "--no-spacing --ignore-patblt --no-text-clip",
-                   {"ENHANCEDOPTIONS=385"}},
+                   {"ENHANCEDOPTIONS=387"}},
         OptionCase{"every playback bit",
                    "--no-spacing --clipping --no-printer-reference --char-positions --fill-as-outline "
                    "--skip-white-fill --ignore-patblt --no-text-clip --reset-matrix --no-bitmap-crop",
@@ -154,7 +156,7 @@ TEST(CliHelp, ListsEveryFlagWithDefaultsAndExitsZero) {
        {"--output", "--page-size", "--quiet", "--verbose", "--compression", "--encoding", "--font-mode",
         "--jpeg-quality", "--thumbnails", "--page-mode", "--encrypt", "--user-password", "--owner-password",
         "--allow", "--key-length", "--permission", "--title", "--author", "--subject", "--keywords", "--producer",
-        "--creation-date", "--mod-date", "--clipping", "--no-spacing", "--char-positions", "--fill-as-outline",
+        "--creation-date", "--mod-date", "--clipping", "--no-clipping", "--no-spacing", "--char-positions", "--fill-as-outline",
         "--skip-white-fill", "--ignore-patblt", "--no-text-clip", "--reset-matrix", "--no-bitmap-crop",
         "--no-printer-reference", "--enhanced-options", "--show-options"})
     EXPECT_NE(r.out.find(flag), std::string::npos) << flag;

@@ -148,6 +148,7 @@ CommandLine parseCommandLine(std::span<const std::string> args) {
     bool takes_value;
     Handler handle;
   };
+  bool no_clipping = false;
   auto bit = [&](int b) { return Flag{false, [&r, b](auto&, auto&) { r.ENHANCEDOPTIONS |= b; }}; };
   const std::map<std::string, Flag> flags = {
       {"--help", {false, [&](auto&, auto&) { cl.help = true; }}},
@@ -231,7 +232,10 @@ CommandLine parseCommandLine(std::span<const std::string> args) {
       {"--creation-date", {true, [&](auto& f, auto& v) { setText(cl, r.DATE, kPropDate, f, v); }}},
       {"--mod-date", {true, [&](auto& f, auto& v) { setText(cl, r.MODDATE, kPropModDate, f, v); }}},
       {"--no-spacing", bit(PYRA_EO_NO_SPACING)},
+      // Clipping is on unless asked off: files from drawing programs clip
+      // with clip paths and look wrong without them.
       {"--clipping", bit(PYRA_EO_CLIPPING)},
+      {"--no-clipping", Flag{false, [&no_clipping](auto&, auto&) { no_clipping = true; }}},
       {"--no-printer-reference", bit(PYRA_EO_NO_PRINTER_REF)},
       {"--char-positions", bit(PYRA_EO_CHAR_POSITIONS)},
       {"--fill-as-outline", bit(PYRA_EO_FILL_AS_OUTLINE)},
@@ -282,6 +286,9 @@ CommandLine parseCommandLine(std::span<const std::string> args) {
     }
     f->second.handle(name, value.value_or(""));
   }
+
+  if (no_clipping) r.ENHANCEDOPTIONS &= ~PYRA_EO_CLIPPING;
+  else r.ENHANCEDOPTIONS |= PYRA_EO_CLIPPING;
 
   if (enc.on || enc.raw_permission) {
     int p = enc.raw_permission ? *enc.raw_permission : (kPermEncrypt | enc.allow.value_or(kPermAll));
@@ -352,9 +359,10 @@ Document information (stored as given):
   --creation-date TEXT     e.g. D:20240131120000+01'00'
   --mod-date TEXT
 
-Metafile playback (all off by default):
+Metafile playback (all off by default but clipping):
   --no-spacing             ignore the character spacing of text records
-  --clipping               apply the metafile's clipping regions
+  --no-clipping            ignore the metafile's clipping regions
+  --clipping               apply them (the default)
   --char-positions         place every character at its own position
   --fill-as-outline        draw filled shapes as outlines
   --skip-white-fill        leave out white filled areas
