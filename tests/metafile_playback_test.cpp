@@ -197,3 +197,42 @@ TEST(Playback, RecordedEnhancedAndWindowsMetafilesDrawTheSame) {
   DeleteEnhMetaFile(emf);
   DeleteMetaFile(wmf);
 }
+
+// Pens from EXTCREATEPEN keep what their style word says: a user style
+// dashes with its own array, a cosmetic pen stays one pixel wide whatever
+// width it claims.
+TEST(Playback, ExtendedPensKeepTheirDashesAndTheirType) {
+  enum : uint32_t { kExtCreatePen = 95, kMoveTo = 27, kLineTo = 54 };
+  constexpr uint32_t kGeometric = 0x00010000, kUserStyle = 7, kFlatEnds = 0x200;
+  struct Case {
+    const char* name;
+    std::vector<uint32_t> pen;  // style, width, brush style, colour, hatch, entries, entry...
+    std::vector<std::pair<int, bool>> probes;  // x on the line's row: ink?
+    bool thick;
+  };
+  const Case cases[] = {
+      // 24 units on, 24 off at 96 dpi: 18 points of ink, 18 of paper.
+      {"geometric user style", {kGeometric | kUserStyle | kFlatEnds, 4, 0, 0, 0, 2, 24, 24},
+       {{3, true}, {9, true}, {15, true}, {21, false}, {27, false}, {33, false}, {39, true}, {51, true}, {57, false}},
+       false},
+      {"cosmetic pen claiming ten units", {kFlatEnds, 10, 0, 0, 0, 0}, {{9, true}, {27, true}, {45, true}}, false},
+      {"geometric pen of ten units", {kGeometric | kFlatEnds, 10, 0, 0, 0, 0}, {{9, true}, {27, true}}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EmfBuilder b;
+    std::vector<uint32_t> pen = {1, 0, 0, 0, 0};
+    pen.insert(pen.end(), c.pen.begin(), c.pen.end());
+    b.record(kExtCreatePen, pen).record(kSelectObject, {1}).record(kMoveTo, {0, 48}).record(kLineTo, {96, 48});
+    Doc doc;
+    PYRA_StartPageEx(doc.env, 200, 200, 0);
+    doc.play(b.bytes());
+    doc.end();
+    Raster r = renderPage(doc.file, 1, 72);
+    ASSERT_EQ(r.width, 200);
+    for (auto [x, ink] : c.probes) EXPECT_EQ(r.isDark(x, 36), ink) << "x " << x;
+    // Ten units are 7.5 points: 3 points off the line is ink only for a
+    // geometric pen.
+    EXPECT_EQ(!r.isWhite(27, 39), c.thick);
+  }
+}

@@ -354,10 +354,37 @@ double ContentWriter::pointScale() {
   return std::isfinite(s) ? std::min(s, 1e9) : 1.0;
 }
 
+void ContentWriter::userDashRule(const PenValues& pen) {
+  TPxPSState& p = psState();
+  // Geometric pens measure their dashes in logical units, cosmetic ones in
+  // device pixels (a 96-dpi pixel here, as for the stock styles).
+  const double unit = pen.cosmetic ? 0.75 * pointScale() : 1.0;
+  std::vector<double> v;
+  double total = 0;
+  for (uint32_t d : pen.dashes) {
+    v.push_back(std::min(double(d), 1e6) * unit);
+    total += v.back();
+  }
+  // An array of zeros is no pattern at all to a reader: draw solid.
+  if (!(total > 0)) v.clear();
+  if (p.last_dash == kPsUserStyle && v == p.last_user_dash) return;
+  const size_t mark = buf_.size();
+  buf_.writeChar('[');
+  if (!v.empty()) buf_.writeNumbers(v);
+  buf_.writeText("] 0 d ");
+  hoist(mark);
+  p.last_dash = kPsUserStyle;
+  p.last_user_dash = std::move(v);
+}
+
 void ContentWriter::dashRule() {
   TPxPSState& p = psState();
   const PenValues& pen = dc_.current().pen;
   if (pen.style == kPsNull) return;
+  if (pen.style == kPsUserStyle && !pen.dashes.empty()) {
+    userDashRule(pen);
+    return;
+  }
   const uint8_t style = pen.style == kPsUserStyle ? kPsDot : pen.style;
   const bool solid = style == kPsSolid || style == kPsInsideFrame;
   if (solid && (p.last_dash == kPsSolid || p.last_dash == kPsInsideFrame)) return;

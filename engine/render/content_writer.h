@@ -156,6 +156,7 @@ class ContentWriter {
   void adjustPaint(bool& stroke, bool& fill) const;
   void setupPaint(bool stroke, bool fill);
   void dashRule();
+  void userDashRule(const PenValues& pen);
   double pointScale();
   void paint(bool stroke, bool fill, bool clip = false);
   void paintNow(bool stroke, bool fill, bool clip);

@@ -63,6 +63,7 @@ class TPxDvPen : public TPxBasicGDIObject {
   // Extended pens: the full style word and the user dash lengths.
   uint32_t full_style = 0;
   std::vector<uint32_t> dashes;
+  bool extended = false;  // made by EXTCREATEPEN: the style word has a type
 };
 
 class TPxDvPalette : public TPxBasicGDIObject {

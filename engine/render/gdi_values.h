@@ -2,6 +2,7 @@
 // The drawing attributes a device context carries, in the units and codes of
 // the published metafile format, plus the decoding of pen style words.
 #include <cstdint>
+#include <vector>
 
 namespace pyra::render {
 
@@ -72,6 +73,9 @@ struct PenValues {
   int32_t cap = kCapRound;  // PDF cap (square ends are not round ones)
   int32_t join = kJoinRound;
   bool cosmetic = false;    // one device pixel whatever the mapping
+  // User style: dash and gap lengths, alternating, from the first dash
+  // (logical units; device pixels for cosmetic pens).
+  std::vector<uint32_t> dashes = {};
 };
 
 struct BrushValues {

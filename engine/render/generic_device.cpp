@@ -94,7 +94,7 @@ void TPxGenericDevice::mapHandle(uint32_t handle, int32_t index) {
 }
 
 void TPxGenericDevice::makePen(uint32_t handle, uint32_t style, int32_t width, uint32_t color,
-                               std::vector<uint32_t> dashes) {
+                               std::vector<uint32_t> dashes, bool extended) {
   auto& p = static_cast<TPxDvPen&>(objects_.createObject(GdiKind::Pen));
   p.full_style = style;
   p.style = uint8_t(style & 7);
@@ -102,6 +102,7 @@ void TPxGenericDevice::makePen(uint32_t handle, uint32_t style, int32_t width, u
   p.color = color;
   p.cap_code = (style & 0x200) ? 0 : 1;
   p.dashes = std::move(dashes);
+  p.extended = extended;
   mapHandle(handle, p.index());
 }
 
@@ -351,7 +352,7 @@ void TPxGenericDevice::playRecord(const Record& r, std::span<const uint8_t> data
       break;
     }
     case emr::kCreatePen:
-      makePen(f.u32(8), f.u32(12), f.i32(16), f.u32(24), {});
+      makePen(f.u32(8), f.u32(12), f.i32(16), f.u32(24), {}, false);
       break;
     case emr::kExtCreatePen: {
       const uint32_t style = f.u32(28);
@@ -361,7 +362,7 @@ void TPxGenericDevice::playRecord(const Record& r, std::span<const uint8_t> data
         uint32_t n = std::min<uint32_t>(f.u32(48), 16);
         for (uint32_t i = 0; i < n && 52 + size_t(i) * 4 + 4 <= r.f.rec.size(); ++i) dashes.push_back(f.u32(52 + size_t(i) * 4));
       }
-      makePen(f.u32(8), style, f.i32(32), f.u32(40), std::move(dashes));
+      makePen(f.u32(8), style, f.i32(32), f.u32(40), std::move(dashes), true);
       break;
     }
     case emr::kCreateBrushIndirect: {

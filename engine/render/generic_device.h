@@ -156,7 +156,8 @@ class TPxGenericDevice {
   void playRecord(const Record& r, std::span<const uint8_t> data, size_t next);
   int32_t resolve(uint32_t handle) const;
   void mapHandle(uint32_t handle, int32_t index);
-  void makePen(uint32_t handle, uint32_t style, int32_t width, uint32_t color, std::vector<uint32_t> dashes);
+  void makePen(uint32_t handle, uint32_t style, int32_t width, uint32_t color, std::vector<uint32_t> dashes,
+               bool extended);
   // For every clip record, whether the next region selection comes before
   // its save level closes (then it needs a level of its own). One pass over
   // the file, so clip-heavy files stay linear.

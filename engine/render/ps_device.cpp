@@ -58,9 +58,11 @@ void TPxGenericPSDevice::selectObject(TPxBasicGDIObject& object) {
   switch (object.kind()) {
     case GdiKind::Pen: {
       const auto& p = static_cast<const TPxDvPen&>(object);
-      PenValues v = penFromLogPen(p.full_style, p.width, p.color);
+      PenValues v = p.extended ? penFromExtLogPen(p.full_style, p.width, p.color)
+                               : penFromLogPen(p.full_style, p.width, p.color);
       v.style = p.style;
       v.cap_code = p.cap_code;
+      if (v.style == kPsUserStyle) v.dashes = p.dashes;
       dc().selectPen(v, p.index());
       break;
     }

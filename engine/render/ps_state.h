@@ -16,6 +16,7 @@ struct TPxPSState {
   int32_t last_join = 0;  // PDF default: miter
   uint8_t last_dash = 0;
   double last_dash_w = 0, last_dash_u = 0;
+  std::vector<double> last_user_dash;  // the array written for a user style
   float matrix[6] = {1, 0, 0, 1, 0, 0};
   bool pen_dirty = true;
   bool brush_dirty = true;
