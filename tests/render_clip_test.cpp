@@ -2,6 +2,8 @@
 // and drawing outside a clip leaves pixels untouched.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "render_support.h"
 
 using namespace pyra::render;
@@ -62,26 +64,66 @@ TEST(RenderClip, ExcludeRectLeavesAHole) {
   }
 }
 
+// A region's rectangles are in device units, whatever the mapping: they
+// must clip the same pixels under every mode.
 TEST(RenderClip, RegionOfSeveralRectanglesInDeviceUnits) {
-  PageSetup page = clipping();
-  auto d = draw([](ContentWriter& w) {
-    blackFill(w);
-    // Logical units are half a device unit: the region is mapped back.
-    w.dc().setMapMode(kMmAnisotropic);
-    w.dc().setWindowExt(200, 200);
-    w.dc().setViewportExt(100, 100);
-    const Rect rects[] = {{10, 10, 60, 60}, {100, 100, 150, 150}};
-    w.saveDC();
-    w.selectClipRegion(kRgnCopy, Rect{10, 10, 150, 150}, rects);
-    w.rectangle(0, 0, 400, 400);
-    w.restoreDC();
-  }, page);
-  EXPECT_EQ(d.syntax_fault, "") << d.content;
-  EXPECT_TRUE(d.raster.isDark(30, 30));
-  EXPECT_TRUE(d.raster.isDark(120, 120));
-  EXPECT_TRUE(d.raster.isWhite(80, 80));
-  EXPECT_TRUE(d.raster.isWhite(30, 120));
-  EXPECT_TRUE(d.raster.isWhite(170, 170));
+  struct Case {
+    const char* name;
+    std::function<void(TPxDCStack&)> mapping;
+    Rect cover;  // logical rectangle over the whole page
+    int resolution = 72;
+  };
+  const Case cases[] = {
+      {"anisotropic, half a device unit",
+       [](TPxDCStack& s) {
+         s.setMapMode(kMmAnisotropic);
+         s.setWindowExt(200, 200);
+         s.setViewportExt(100, 100);
+       },
+       {0, 0, 400, 400}},
+      // 72 device units an inch: the page's bottom left is the origin and
+      // y runs up in tenths of a millimetre.
+      {"low metric from the bottom", [](TPxDCStack& s) {
+         s.setMapMode(kMmLoMetric);
+         s.setViewportOrg(0, 200);
+       },
+       {0, 710, 710, 0}},
+      {"high English with a window origin", [](TPxDCStack& s) {
+         s.setMapMode(kMmHiEnglish);
+         s.setWindowOrg(-100, 100);
+       },
+       {-200, 300, 3000, -3000}},
+      {"low metric at 96 device units an inch", [](TPxDCStack& s) {
+         s.setMapMode(kMmLoMetric);
+         s.setViewportOrg(0, 267);
+       },
+       {0, 710, 710, 0}, 96},
+      {"twips at 96 with a window origin", [](TPxDCStack& s) {
+         s.setMapMode(kMmTwips);
+         s.setWindowOrg(-300, 300);
+       },
+       {-600, 600, 5000, -5000}, 96},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PageSetup page = clipping();
+    page.resolution = c.resolution;
+    auto d = draw([&](ContentWriter& w) {
+      blackFill(w);
+      c.mapping(w.dc());
+      const Rect rects[] = {{10, 10, 60, 60}, {100, 100, 150, 150}};
+      w.saveDC();
+      w.selectClipRegion(kRgnCopy, Rect{10, 10, 150, 150}, rects);
+      w.rectangle(c.cover.left, c.cover.top, c.cover.right, c.cover.bottom);
+      w.restoreDC();
+    }, page);
+    EXPECT_EQ(d.syntax_fault, "") << d.content;
+    // Probes in device units, read in points.
+    const double k = 72.0 / c.resolution;
+    auto at = [&](int x, int y) { return std::pair{int(x * k), int(y * k)}; };
+    for (auto [x, y] : {at(30, 30), at(120, 120)}) EXPECT_TRUE(d.raster.isDark(x, y)) << x << "," << y;
+    for (auto [x, y] : {at(80, 80), at(30, 120), at(170, 170)}) EXPECT_TRUE(d.raster.isWhite(x, y)) << x << "," << y;
+  }
 }
 
 TEST(RenderClip, PathClipIntersectAndDifference) {
