@@ -20,6 +20,23 @@ using namespace pyra::interface;
 
 namespace {
 
+// The host's text calls draw only the letters: the opaque background mode
+// that solid brushes set is for shapes, not for a box behind the text.
+class TransparentText {
+ public:
+  explicit TransparentText(HDC dc) : dc_(dc), old_(SetBkMode(dc, TRANSPARENT)) {}
+  ~TransparentText() {
+    if (old_) SetBkMode(dc_, old_);
+  }
+  TransparentText(const TransparentText&) = delete;
+  TransparentText& operator=(const TransparentText&) = delete;
+
+ private:
+  HDC dc_;
+  INT old_;
+};
+
+
 // Runs `body` with the page's canvas when a page or watermark is open.
 template <class R, class Body>
 R onCanvas(int32_t env, R fallback, Body&& body) {
@@ -83,6 +100,7 @@ const char* textRect(PyraEnvironment& e, DrawingSurface& s, int32_t x, int32_t y
   };
   const std::string_view all(text);
   const TextRectLayout layout = layoutTextRect(all, x, y, width, height, ag.cy, alignment, width_of);
+  TransparentText transparent(dc);
   for (const TextRectLine& line : layout.lines) {
     if (line.advances.empty()) continue;
     const RECT clip{x, line.top, x + width, line.top + ag.cy};
@@ -104,6 +122,7 @@ PYRA_API PYRA_HDC PYRA_DC(int32_t env) noexcept {
 PYRA_API int32_t PYRA_TextOut(int32_t env, int32_t x, int32_t y, const char* text) noexcept {
   return onCanvas<int32_t>(env, 0, [&](PyraEnvironment&, DrawingSurface& s) {
     const std::string t = textOrEmpty(text);
+    TransparentText transparent(s.dc());
     return int32_t(TextOutA(s.dc(), x, y, t.c_str(), INT(t.size())));
   });
 }

@@ -385,14 +385,20 @@ void TPxDCStack::compute() {
   const double vx = y_up_ ? 72.0 / base_res_x_ * zoom_x_ : sx;
   const double vy = y_up_ ? 72.0 / base_res_y_ * zoom_y_ : sy;
   double e = double(s.viewport_org_x) * vx + t.e - double(s.window_org_x) * a;
-  double ue = double(s.viewport_org_x) - double(s.window_org_x) * ua;
-  double f, uf;
+  // U maps logical units to device units (region rectangles come in
+  // those): the scale of T over the points a device unit takes, y pointing
+  // down on the device even where the mode's y points up.
+  if (vx != 0 && vy != 0) {
+    ua = a / vx;
+    ud = y_up_ ? -d / vy : d / vy;
+  }
+  const double ue = double(s.viewport_org_x) - double(s.window_org_x) * ua;
+  const double uf = double(s.viewport_org_y) - double(s.window_org_y) * ud;
+  double f;
   if (!y_up_) {
     f = double(s.viewport_org_y) * sy + t.f - double(s.window_org_y) * d;
-    uf = double(s.viewport_org_y) - double(s.window_org_y) * ud;
   } else {
     f = double(s.window_org_y) * d + double(s.viewport_org_y) * vy + t.f;
-    uf = double(s.viewport_org_y) + double(s.window_org_y) * ud;
   }
   t = Matrix6{float(a), 0, 0, float(d), float(e), float(f)};
   u = Matrix6{float(ua), 0, 0, float(ud), float(ue), float(uf)};

@@ -309,6 +309,14 @@ void TextOutput::draw(const TextRun& run, TPxDeviceOptions options) {
       clip_open = true;
     }
 
+    // The opaque background mode paints the run's cell, as the rectangle of
+    // ETO_OPAQUE would; readers of metafiles show it the same way.
+    if (st.opaque_bk && !(opaque && has_rect) &&
+        !((options & doSkipWhiteFill) && resolveColour(st.bk_colour) == 0xFFFFFF)) {
+      Frame cell = fr;
+      fr.toUser(ax, ay, cell.ox, cell.oy);
+      drawBar(cell, 0, width, (ascent - descent) / 2, ascent + descent, st.bk_colour);
+    }
     beginText(fr);
     writeFontState(size, hscale, tc, tw);
     placeOrigin(fr, ax, ay);
