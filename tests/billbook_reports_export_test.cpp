@@ -1,0 +1,280 @@
+// The PDF export step of billbook's reports, judged by qpdf and poppler:
+// page count and order, page size, texts, compression, the save dialog,
+// and two exports at once.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <thread>
+
+#include "billbook_reports_support.h"
+#include "demo/reports/wmf_page_recorder.h"
+
+namespace pyra::reports {
+namespace {
+
+using testing::answer;
+using testing::decodedContent;
+using testing::makeReportDatabase;
+using testing::pageCount;
+using testing::pageSize;
+using testkit::TempDir;
+
+// A queue of pages of the given sizes, each saying which page it is.
+PreviewQueue queueOfPages(const std::vector<PageSize>& sizes) {
+  static const ReportLayout layout = [] {
+    ReportLayout l;
+    l.margins = {500, 500, 500, 500};
+    return l;
+  }();
+  static const Band marker = [] {
+    Band b;
+    b.height = 400;
+    b.elements = {labelled({0, 0, 4000, 300}, "page marker ", "N", {"Arial", 14, true})};
+    return b;
+  }();
+  PreviewQueue queue = PreviewQueue::makeTemporary();
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    PlacedPage page;
+    page.number = int32_t(i + 1);
+    page.size = sizes[i];
+    page.bands.push_back({&marker, 1000, {{"N", std::to_string(i + 1)}}});
+    const auto file = queue.nextPageFile();
+    recordPage(layout, page, file);
+    queue.add({file, sizes[i]});
+  }
+  return queue;
+}
+
+const ExportSettings kWithPreview{1, 3, true};
+
+TEST(BillbookExport, EveryPageGetsTheFirstPagesSizeInPreviewOrder) {
+  const struct {
+    const char* name;
+    std::vector<PageSize> sizes;
+    const char* expected_size;
+  } cases[] = {
+      {"three letter pages", {{8500, 11000}, {8500, 11000}, {8500, 11000}}, "612 x 792"},
+      {"later pages larger and smaller", {{8500, 11000}, {11000, 17000}, {5500, 8500}}, "612 x 792"},
+      {"an A4 first page, points cut toward zero", {{8268, 11693}, {8500, 11000}}, "595 x 841"},
+      {"a landscape first page", {{11000, 8500}, {8500, 11000}, {8500, 11000}}, "792 x 612"},
+  };
+  ExportLock lock;
+  for (const auto& c : cases) {
+    TempDir dir;
+    const PreviewQueue queue = queueOfPages(c.sizes);
+    const std::string pdf = dir.file("out.pdf");
+    const ExportResult r = exportPreview(queue, kWithPreview, lock, {}, answer(pdf));
+    ASSERT_EQ(r.outcome, ExportResult::Outcome::Written) << c.name;
+    std::string report;
+    EXPECT_TRUE(testkit::qpdfCheck(pdf, &report)) << c.name << "\n" << report;
+    ASSERT_EQ(pageCount(pdf), int(c.sizes.size())) << c.name;
+    for (int p = 1; p <= int(c.sizes.size()); ++p) {
+      EXPECT_EQ(pageSize(pdf, p), c.expected_size) << c.name << ", page " << p;
+      // A page stretched to another shape stretches its text too, and
+      // pdftotext then sees no gaps between the words.
+      const std::string n = std::to_string(p);
+      std::string shown = testkit::pdfText(pdf, "-f " + n + " -l " + n);
+      std::erase(shown, ' ');
+      EXPECT_NE(shown.find("pagemarker" + n), std::string::npos)
+          << c.name << ": page " << p << " is not preview page " << p;
+    }
+  }
+}
+
+class BillbookReportExport : public ::testing::Test {
+ protected:
+  void SetUp() override { db_ = makeReportDatabase(data_.file("billbook.sqlite")); }
+
+  PreviewQueue print(const char* name, ReportRequest request = {}) {
+    const ReportInfo* report = findReport(name);
+    EXPECT_NE(report, nullptr) << name;
+    return printReport(*report, *db_, request);
+  }
+
+  TempDir data_, out_;
+  std::unique_ptr<demo::Database> db_;
+  ExportLock lock_;
+};
+
+TEST_F(BillbookReportExport, InvoicesCarryHeadingsNamesAndTotals) {
+  // Ann Lee: 2 x 6.49 = 12.98 and 1.5 x 74.50 = 111.75; sub-total 124.73,
+  // discount 10 % per line 1.30 + 11.18 (halves to even) = 12.48, tax 6 % of
+  // the rest 0.70 + 6.03 = 6.73, total 118.98.
+  const struct {
+    const char* report;
+    ReportRequest request;
+    int pages;
+    std::vector<std::string> texts;
+    std::vector<std::string> absent;
+  } cases[] = {
+      {"PrintAllInvoices", {}, 2,
+       {"INVOICE", "Test Paper Ltd", "12 Mill Road", "Tampa, FL", "33602", "(813) 555-0100", "Invoice #",
+        "0000001", "0000002", "Order Date:", "Sold to", "Ship to", "Product SKU", "Product Description",
+        "BackOrder", "Price", "Quantity", "Extension", "PAP-1", "Copy Paper, Letter", "$6.49", "2.00", "$12.98",
+        "$111.75", "NOTE: Product on Back-Order will be available in 4 days.", "Sub-total:", "$124.73",
+        "Discount:", "$12.48", "Tax:", "$6.73", "Total:", "$118.98",
+        "Thank You For Your Order, Please Call Again.", "Next", "Previous", "Last", "Yes"},
+       {}},
+      {"PrintInvoice", {.invoice = 2}, 1,
+       {"INVOICE", "0000002", "Bo", "Diaz", "Gel Pens, Blue, 12", "Yes", "$32.97"},
+       {"0000001", "Next", "Previous"}},
+  };
+  for (const auto& c : cases) {
+    const PreviewQueue queue = print(c.report, c.request);
+    ASSERT_EQ(int(queue.size()), c.pages) << c.report << ": one page per invoice";
+    const std::string pdf = out_.file(std::string(c.report) + ".pdf");
+    ASSERT_EQ(exportPreview(queue, *findReport(c.report)->export_settings, lock_, {}, answer(pdf)).outcome,
+              ExportResult::Outcome::Written)
+        << c.report;
+    EXPECT_TRUE(testkit::qpdfCheck(pdf)) << c.report;
+    EXPECT_EQ(pageCount(pdf), c.pages) << c.report;
+    const std::string text = testkit::pdfText(pdf);
+    for (const std::string& t : c.texts) EXPECT_NE(text.find(t), std::string::npos) << c.report << ": " << t;
+    for (const std::string& t : c.absent) EXPECT_EQ(text.find(t), std::string::npos) << c.report << ": " << t;
+  }
+}
+
+TEST_F(BillbookReportExport, CustomerNamesKeepTheirBlanks) {
+  // pdftotext folds runs of blanks, so the shown strings are read from the
+  // decoded content streams.
+  const struct {
+    const char* report;
+    std::string name;
+  } cases[] = {
+      {"PrintAllInvoices", "(Ann   Lee)"},
+      {"PrintInvoiceFromBrowse", "(Ann   Lee)"},
+      {"PrintSelectedCustomer", "(Ann  Lee)"},
+  };
+  for (const auto& c : cases) {
+    const PreviewQueue queue = print(c.report, {.invoice = 1});
+    const std::string pdf = out_.file("names.pdf");
+    ASSERT_EQ(exportPreview(queue, kWithPreview, lock_, {}, answer(pdf)).outcome, ExportResult::Outcome::Written)
+        << c.report;
+    const std::string content = decodedContent(pdf);
+    EXPECT_NE(content.find(c.name), std::string::npos) << c.report << " shows " << c.name;
+    const std::string other = c.name == "(Ann  Lee)" ? "(Ann   Lee)" : "(Ann  Lee)";
+    EXPECT_EQ(content.find(other), std::string::npos) << c.report << " shows " << other;
+  }
+}
+
+TEST_F(BillbookReportExport, SettingsDecideCompressionAndTheMessage) {
+  const struct {
+    const char* report;
+    bool compressed;
+    bool message;
+  } cases[] = {
+      {"PrintAllInvoices", true, true},
+      {"PrintAllInvsOOpt", true, true},
+      {"PrintAllProducts", true, true},
+      {"PyraPrintAllInvsNPPV", false, false},
+  };
+  for (const auto& c : cases) {
+    const PreviewQueue queue = print(c.report);
+    const std::string pdf = out_.file(std::string(c.report) + ".pdf");
+    std::vector<std::string> events;
+    const auto message = [&](const std::string& text) { events.push_back("message: " + text); };
+    const auto dialog = [&](const std::string& title, const std::string&, const std::string&) {
+      events.push_back("dialog: " + title);
+      return std::optional(pdf);
+    };
+    const ExportResult r = exportPreview(queue, *findReport(c.report)->export_settings, lock_, message, dialog);
+    ASSERT_EQ(r.outcome, ExportResult::Outcome::Written) << c.report;
+    EXPECT_TRUE(testkit::qpdfCheck(pdf)) << c.report;
+    EXPECT_EQ(r.pages, int32_t(queue.size())) << c.report;
+    std::vector<std::string> expected;
+    if (c.message) expected.push_back("message: You'll be prompted to enter PDF file name generated by PyraControl.");
+    expected.push_back("dialog: Save Report As");
+    EXPECT_EQ(events, expected) << c.report;
+
+    // Page content streams as stored (images are always compressed).
+    const auto contents = testing::contentStreams(pdf);
+    ASSERT_EQ(contents.size(), queue.size()) << c.report;
+    for (const auto& [dictionary, data] : contents) {
+      EXPECT_EQ(dictionary.find("/FlateDecode") != std::string::npos, c.compressed) << c.report << ": " << dictionary;
+      if (!c.compressed) EXPECT_NE(data.find(")Tj"), std::string::npos) << c.report << ": content as written";
+    }
+    if (!c.compressed) EXPECT_NE(contents.front().second.find("(Ann   Lee)"), std::string::npos) << c.report;
+  }
+}
+
+TEST_F(BillbookReportExport, ACancelledDialogWritesNoFile) {
+  const PreviewQueue queue = print("PrintAllInvoices");
+  const auto cancel = [](const std::string&, const std::string&, const std::string&) {
+    return std::optional<std::string>();
+  };
+  const ExportResult r = exportPreview(queue, kWithPreview, lock_, {}, cancel);
+  EXPECT_EQ(r.outcome, ExportResult::Outcome::Cancelled);
+  EXPECT_EQ(r.pages, 0);
+  EXPECT_TRUE(std::filesystem::is_empty(out_.path()));
+  EXPECT_TRUE(std::filesystem::exists(queue.pages().front().file)) << "the preview keeps its pages";
+
+  // No dialog at all behaves the same; a folder that cannot take the file fails.
+  EXPECT_EQ(exportPreview(queue, kWithPreview, lock_, {}, {}).outcome, ExportResult::Outcome::Cancelled);
+  EXPECT_EQ(exportPreview(queue, kWithPreview, lock_, {}, answer(out_.file("missing/x.pdf"))).outcome,
+            ExportResult::Outcome::Failed);
+  EXPECT_TRUE(std::filesystem::is_empty(out_.path()));
+}
+
+TEST_F(BillbookReportExport, AnEmptyQueueSkipsTheExport) {
+  PreviewQueue empty = PreviewQueue::makeTemporary();
+  bool asked = false;
+  const auto dialog = [&](const std::string&, const std::string&, const std::string&) {
+    asked = true;
+    return std::optional(out_.file("x.pdf"));
+  };
+  EXPECT_EQ(exportPreview(empty, kWithPreview, lock_, {}, dialog).outcome, ExportResult::Outcome::Skipped);
+  EXPECT_FALSE(asked);
+  const ReportRequest nobody{.customer = 999};
+  EXPECT_TRUE(print("PrintSelectedCustomer", nobody).empty());
+}
+
+TEST_F(BillbookReportExport, TwoExportsOnTwoThreadsBothWriteValidFiles) {
+  const PreviewQueue invoices = print("PrintAllInvoices");
+  const PreviewQueue products = print("PrintAllProducts");
+  const std::string a = out_.file("a.pdf"), b = out_.file("b.pdf");
+
+  // A waits in its save dialog until B has finished: the lock must not be
+  // held while a dialog is open, or B would wait for A's user forever.
+  std::promise<void> b_done;
+  std::shared_future<void> b_finished = b_done.get_future().share();
+  bool b_finished_first = false;
+  const auto slow_dialog = [&](const std::string&, const std::string&, const std::string&) {
+    b_finished_first = b_finished.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+    return std::optional(a);
+  };
+  ExportResult ra, rb;
+  std::thread ta([&] { ra = exportPreview(invoices, kWithPreview, lock_, {}, slow_dialog); });
+  std::thread tb([&] {
+    rb = exportPreview(products, kWithPreview, lock_, {}, answer(b));
+    b_done.set_value();
+  });
+  ta.join();
+  tb.join();
+  EXPECT_TRUE(b_finished_first);
+  for (const auto& [name, r, pages] : {std::tuple{a, ra, 2}, std::tuple{b, rb, int(products.size())}}) {
+    EXPECT_EQ(r.outcome, ExportResult::Outcome::Written) << name;
+    std::string report;
+    EXPECT_TRUE(testkit::qpdfCheck(name, &report)) << name << "\n" << report;
+    EXPECT_EQ(pageCount(name), pages) << name;
+  }
+
+  // Many at once, no dialog waiting: every file complete.
+  std::vector<std::thread> threads;
+  std::vector<ExportResult> results(4);
+  for (int i = 0; i < 4; ++i)
+    threads.emplace_back([&, i] {
+      results[size_t(i)] = exportPreview(invoices, kWithPreview, lock_, {}, answer(out_.file("m" + std::to_string(i) + ".pdf")));
+    });
+  for (auto& t : threads) t.join();
+  for (int i = 0; i < 4; ++i) {
+    const std::string name = out_.file("m" + std::to_string(i) + ".pdf");
+    EXPECT_EQ(results[size_t(i)].outcome, ExportResult::Outcome::Written) << name;
+    EXPECT_TRUE(testkit::qpdfCheck(name)) << name;
+    EXPECT_NE(testkit::pdfText(name).find("Thank You For Your Order"), std::string::npos) << name;
+  }
+}
+
+}  // namespace
+}  // namespace pyra::reports
