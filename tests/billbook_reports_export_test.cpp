@@ -136,6 +136,73 @@ TEST_F(BillbookReportExport, InvoicesCarryHeadingsNamesAndTotals) {
   }
 }
 
+TEST_F(BillbookReportExport, EveryReportPrintsItsHeadingsAndData) {
+  const struct {
+    const char* report;
+    ReportRequest request;
+    std::vector<std::string> texts;
+    std::vector<std::string> absent;
+  } cases[] = {
+      {"PrintStates", {}, {"States Report", "State Code", "State Name", "Colorado", "Florida", "Date:", "Time:", "Page 1"}, {}},
+      {"PrintStatesNPPV", {}, {"States Report", "CO", "FL"}, {}},
+      {"PrintCUS:StateKey", {}, {"Customers By State", "Name", "Company", "City", "Zipcode", "Phone#", "Ext", "CO",
+                                 "Lee Design", "Denver", "80202-1234", "(303) 555-0111", "Miami", "Page 1"}, {}},
+      {"PrintPRO:KeyProductSKU", {}, {"Products List", "Product SKU", "Description", "Qty. In Stock", "Unit Price",
+                                      "Re-order Qty.", "INK-3", "Toner Cartridge", "40.00", "$74.50", "10.00"}, {}},
+      {"PrintSelectedProduct", {.product = "PEN-2"}, {"Product Information", "Product SKU:", "PEN-2",
+                                                       "Description:", "Gel Pens, Blue, 12", "Unit Price:", "$10.99",
+                                                       "Unit Cost:", "$5.49", "Page 1"}, {"PAP-1", "INK-3"}},
+      {"PrintSelectedCustomer", {.customer = 1}, {"Customer Information", "Name:", "Company:", "Lee Design",
+                                                   "Address:", "5 Elm St, Apt 2", "City/State/Zip:", "Denver, CO",
+                                                   "Phone#/Extension:", "(303) 555-0111"}, {"Diaz"}},
+      {"PrintMailingLabels", {}, {"Ann Lee", "5 Elm St", "Denver, CO 802021234", "Bo Diaz", "Miami, FL 33101"}, {}},
+  };
+  for (const auto& c : cases) {
+    const PreviewQueue queue = print(c.report, c.request);
+    ASSERT_FALSE(queue.empty()) << c.report;
+    const std::string pdf = out_.file("report.pdf");
+    ASSERT_EQ(exportPreview(queue, kWithPreview, lock_, {}, answer(pdf)).outcome, ExportResult::Outcome::Written)
+        << c.report;
+    EXPECT_TRUE(testkit::qpdfCheck(pdf)) << c.report;
+    // Word gaps vary with the layout; compare with runs of blanks folded.
+    const auto fold = [](std::string s) {
+      std::string out;
+      for (char ch : s)
+        if (!(ch == ' ' && !out.empty() && out.back() == ' ')) out += ch;
+      return out;
+    };
+    const std::string text = fold(testkit::pdfText(pdf, "-raw"));
+    for (const std::string& t : c.texts) EXPECT_NE(text.find(t), std::string::npos) << c.report << ": " << t << "\n" << text;
+    for (const std::string& t : c.absent) EXPECT_EQ(text.find(t), std::string::npos) << c.report << ": " << t;
+  }
+}
+
+TEST_F(BillbookReportExport, ADamagedPageFileStillEndsInAValidDocument) {
+  const struct {
+    const char* name;
+    std::string bytes;  // replaces the first page file
+  } cases[] = {
+      {"empty file", ""},
+      {"placeable key and nothing else", std::string("\xD7\xCD\xC6\x9A", 4)},
+      {"placeable header with zero units per inch",
+       std::string("\xD7\xCD\xC6\x9A\0\0\0\0\0\0\x34\x21\x4C\x2A\0\0\0\0\0\0\0\0", 22)},
+      {"text", "not a metafile at all"},
+  };
+  for (const auto& c : cases) {
+    const PreviewQueue queue = print("PrintAllInvoices");
+    testkit::writeFile(queue.pages().front().file.string(), c.bytes);
+    const std::string pdf = out_.file("damaged.pdf");
+    const ExportResult r = exportPreview(queue, kWithPreview, lock_, {}, answer(pdf));
+    EXPECT_EQ(r.outcome, ExportResult::Outcome::Written) << c.name;
+    EXPECT_EQ(r.width_points, 612) << c.name << ": the queue's size stands in for an unreadable header";
+    EXPECT_EQ(r.height_points, 792) << c.name;
+    std::string report;
+    EXPECT_TRUE(testkit::qpdfCheck(pdf, &report)) << c.name << "\n" << report;
+    EXPECT_EQ(pageCount(pdf), 2) << c.name;
+    EXPECT_NE(testkit::pdfText(pdf, "-f 2 -l 2").find("0000002"), std::string::npos) << c.name;
+  }
+}
+
 TEST_F(BillbookReportExport, CustomerNamesKeepTheirBlanks) {
   // pdftotext folds runs of blanks, so the shown strings are read from the
   // decoded content streams.
