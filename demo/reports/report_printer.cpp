@@ -11,7 +11,7 @@ ReportPrinter::ReportPrinter(const ReportLayout& layout)
       queue_(PreviewQueue::makeTemporary()),
       writer_(layout, [this](const PlacedPage& page) {
         const std::filesystem::path file = queue_.nextPageFile();
-        recordPage(layout_, page, file);
+        recordPage(layout_, page, file, objects_);
         queue_.add({file, page.size});
       }) {}
 

@@ -4,6 +4,7 @@
 #include "demo/reports/band_writer.h"
 #include "demo/reports/preview_queue.h"
 #include "demo/reports/report_layout.h"
+#include "demo/reports/wmf_page_recorder.h"
 
 namespace pyra::reports {
 
@@ -22,6 +23,7 @@ class ReportPrinter {
  private:
   const ReportLayout& layout_;
   PreviewQueue queue_;
+  DrawingObjects objects_;
   BandWriter writer_;
 };
 

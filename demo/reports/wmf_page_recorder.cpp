@@ -18,7 +18,7 @@ namespace {
 // out; an exception between creation and close leaks no handle.
 class PageRecording {
  public:
-  explicit PageRecording(const std::filesystem::path& file) : file_(file) {
+  PageRecording(const std::filesystem::path& file, DrawingObjects& objects) : file_(file), objects_(objects) {
     dc_ = CreateMetaFileA(nullptr);
     if (dc_ == 0) throw ReportError(file.string() + ": the metafile recorder could not start");
   }
@@ -28,39 +28,22 @@ class PageRecording {
       const HMETAFILE wmf = CloseMetaFile(dc_);
       if (wmf != 0) DeleteMetaFile(wmf);
     }
-    for (auto& [key, font] : fonts_) DeleteObject(font);
-    for (auto& [key, pen] : pens_) DeleteObject(pen);
-    for (auto& [key, brush] : brushes_) DeleteObject(brush);
   }
   PageRecording(const PageRecording&) = delete;
   PageRecording& operator=(const PageRecording&) = delete;
 
   HDC dc() const { return dc_; }
 
-  // Fonts, pens and brushes are shared by everything on the page that uses them, so the
-  // metafile creates each one once.
   void selectFont(const FontSpec& spec) {
-    const auto key = std::make_tuple(spec.face, spec.points, spec.bold, spec.italic);
-    auto it = fonts_.find(key);
-    if (it == fonts_.end()) {
-      const int height = -int(spec.points * kMilsPerInch / 72);
-      const HFONT font = CreateFontA(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, spec.italic ? 1 : 0, 0, 0,
-                                     ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                     DEFAULT_PITCH, spec.face.c_str());
-      if (font == 0) throw ReportError(file_.string() + ": font \"" + spec.face + "\" could not be created");
-      it = fonts_.emplace(key, font).first;
-    }
-    select(it->second);
+    const uint32_t font = objects_.font(spec);
+    if (font == 0) throw ReportError(file_.string() + ": font \"" + spec.face + "\" could not be created");
+    select(font);
   }
 
   void selectPen(int32_t width, uint32_t colour) {
-    auto it = pens_.find({width, colour});
-    if (it == pens_.end()) {
-      const HPEN pen = CreatePen(PS_SOLID, width, colour);
-      if (pen == 0) throw ReportError(file_.string() + ": a pen could not be created");
-      it = pens_.emplace(std::make_pair(width, colour), pen).first;
-    }
-    select(it->second);
+    const uint32_t pen = objects_.pen(width, colour);
+    if (pen == 0) throw ReportError(file_.string() + ": a pen could not be created");
+    select(pen);
   }
 
   void selectBrush(uint32_t fill) {
@@ -68,13 +51,9 @@ class PageRecording {
       select(GetStockObject(NULL_BRUSH));
       return;
     }
-    auto it = brushes_.find(fill);
-    if (it == brushes_.end()) {
-      const HBRUSH brush = CreateSolidBrush(fill);
-      if (brush == 0) throw ReportError(file_.string() + ": a brush could not be created");
-      it = brushes_.emplace(fill, brush).first;
-    }
-    select(it->second);
+    const uint32_t brush = objects_.brush(fill);
+    if (brush == 0) throw ReportError(file_.string() + ": a brush could not be created");
+    select(brush);
   }
 
   void finish(const PageSize& size) {
@@ -103,9 +82,7 @@ class PageRecording {
 
   std::filesystem::path file_;
   HDC dc_ = 0;
-  std::map<std::tuple<std::string, int32_t, bool, bool>, HFONT> fonts_;
-  std::map<std::pair<int32_t, uint32_t>, HPEN> pens_;
-  std::map<uint32_t, HBRUSH> brushes_;
+  DrawingObjects& objects_;
   std::map<int, HGDIOBJ> originals_;
 };
 
@@ -155,12 +132,52 @@ void drawPicture(HDC dc, const Picture& p, int32_t left, int32_t top, const Rect
 
 }  // namespace
 
+DrawingObjects::~DrawingObjects() {
+  for (auto& [key, font] : fonts_) DeleteObject(font);
+  for (auto& [key, pen] : pens_) DeleteObject(pen);
+  for (auto& [key, brush] : brushes_) DeleteObject(brush);
+}
+
+uint32_t DrawingObjects::font(const FontSpec& spec) {
+  const auto key = std::make_tuple(spec.face, spec.points, spec.bold, spec.italic);
+  auto it = fonts_.find(key);
+  if (it != fonts_.end()) return it->second;
+  const int height = -int(int64_t(spec.points) * kMilsPerInch / 72);
+  const HFONT font = CreateFontA(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, spec.italic ? 1 : 0, 0, 0,
+                                 ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH, spec.face.c_str());
+  if (font != 0) fonts_.emplace(key, font);
+  return font;
+}
+
+uint32_t DrawingObjects::pen(int32_t width, uint32_t colour) {
+  auto it = pens_.find({width, colour});
+  if (it != pens_.end()) return it->second;
+  const HPEN pen = CreatePen(PS_SOLID, width, colour);
+  if (pen != 0) pens_.emplace(std::make_pair(width, colour), pen);
+  return pen;
+}
+
+uint32_t DrawingObjects::brush(uint32_t colour) {
+  auto it = brushes_.find(colour);
+  if (it != brushes_.end()) return it->second;
+  const HBRUSH brush = CreateSolidBrush(colour);
+  if (brush != 0) brushes_.emplace(colour, brush);
+  return brush;
+}
+
 void recordPage(const ReportLayout& layout, const PlacedPage& page, const std::filesystem::path& file) {
+  DrawingObjects objects;
+  recordPage(layout, page, file, objects);
+}
+
+void recordPage(const ReportLayout& layout, const PlacedPage& page, const std::filesystem::path& file,
+                DrawingObjects& objects) {
   if (page.size.width <= 0 || page.size.height <= 0 || page.size.width > kMaxPageSide ||
       page.size.height > kMaxPageSide)
     throw ReportError(file.string() + ": a page of " + std::to_string(page.size.width) + " x " +
                       std::to_string(page.size.height) + " mils cannot be recorded");
-  PageRecording rec(file);
+  PageRecording rec(file, objects);
   const HDC dc = rec.dc();
   SetMapMode(dc, MM_ANISOTROPIC);
   SetWindowOrgEx(dc, 0, 0, nullptr);
