@@ -23,17 +23,11 @@ using testkit::TempDir;
 
 // A queue of pages of the given sizes, each saying which page it is.
 PreviewQueue queueOfPages(const std::vector<PageSize>& sizes) {
-  static const ReportLayout layout = [] {
-    ReportLayout l;
-    l.margins = {500, 500, 500, 500};
-    return l;
-  }();
-  static const Band marker = [] {
-    Band b;
-    b.height = 400;
-    b.elements = {labelled({0, 0, 4000, 300}, "page marker ", "N", {"Arial", 14, true})};
-    return b;
-  }();
+  ReportLayout layout;
+  layout.margins = {500, 500, 500, 500};
+  Band marker;
+  marker.height = 400;
+  marker.elements = {labelled({0, 0, 4000, 300}, "page marker ", "N", {"Arial", 14, true})};
   PreviewQueue queue = PreviewQueue::makeTemporary();
   for (size_t i = 0; i < sizes.size(); ++i) {
     PlacedPage page;
@@ -187,6 +181,8 @@ TEST_F(BillbookReportExport, ADamagedPageFileStillEndsInAValidDocument) {
       {"placeable header with zero units per inch",
        std::string("\xD7\xCD\xC6\x9A\0\0\0\0\0\0\x34\x21\x4C\x2A\0\0\0\0\0\0\0\0", 22)},
       {"text", "not a metafile at all"},
+      {"placeable header claiming a page 300 inches wide",
+       std::string("\xD7\xCD\xC6\x9A\0\0\0\0\0\0\x30\x75\x30\x75\x64\0\0\0\0\0\0\0", 22)},
   };
   for (const auto& c : cases) {
     const PreviewQueue queue = print("PrintAllInvoices");

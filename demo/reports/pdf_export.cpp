@@ -26,6 +26,8 @@ bool endsWithEofMarker(const std::filesystem::path& file) {
   return last.ends_with("%%EOF");
 }
 
+constexpr int64_t kMaxPdfSideMils = 200 * kMilsPerInch;
+
 }  // namespace
 
 PageSize measureFirstPage(const PreviewQueue& queue) {
@@ -35,8 +37,11 @@ PageSize measureFirstPage(const PreviewQueue& queue) {
   BOOL checksum_ok = FALSE;
   if (PyraReadPlaceableHeader(first.file.c_str(), &header, &checksum_ok) && header.inch != 0) {
     const int64_t w = int64_t(header.right) - header.left, h = int64_t(header.bottom) - header.top;
-    if (w > 0 && h > 0)
-      return {int32_t(w * kMilsPerInch / header.inch), int32_t(h * kMilsPerInch / header.inch)};
+    const int64_t w_mils = w * kMilsPerInch / header.inch, h_mils = h * kMilsPerInch / header.inch;
+    // A PDF page side stops at 200 inches (14400 points); a header that
+    // claims more is damaged, and the size the page was laid out at serves.
+    if (w_mils > 0 && h_mils > 0 && w_mils <= kMaxPdfSideMils && h_mils <= kMaxPdfSideMils)
+      return {int32_t(w_mils), int32_t(h_mils)};
   }
   return first.size;
 }
