@@ -43,6 +43,22 @@ PreviewQueue queueOfPages(const std::vector<PageSize>& sizes) {
 
 const ExportSettings kWithPreview{1, 3, true};
 
+ReportRequest forInvoice(int32_t invoice) {
+  ReportRequest r;
+  r.invoice = invoice;
+  return r;
+}
+ReportRequest forCustomer(int32_t custnumber) {
+  ReportRequest r;
+  r.customer = custnumber;
+  return r;
+}
+ReportRequest forProduct(std::string sku) {
+  ReportRequest r;
+  r.product = std::move(sku);
+  return r;
+}
+
 TEST(BillbookExport, EveryPageGetsTheFirstPagesSizeInPreviewOrder) {
   const struct {
     const char* name;
@@ -111,7 +127,7 @@ TEST_F(BillbookReportExport, InvoicesCarryHeadingsNamesAndTotals) {
         "Discount:", "$12.48", "Tax:", "$6.73", "Total:", "$118.98",
         "Thank You For Your Order, Please Call Again.", "Next", "Previous", "Last", "Yes"},
        {}},
-      {"PrintInvoice", {.invoice = 2}, 1,
+      {"PrintInvoice", forInvoice(2), 1,
        {"INVOICE", "0000002", "Bo", "Diaz", "Gel Pens, Blue, 12", "Yes", "$32.97"},
        {"0000001", "Next", "Previous"}},
   };
@@ -143,10 +159,10 @@ TEST_F(BillbookReportExport, EveryReportPrintsItsHeadingsAndData) {
                                  "Lee Design", "Denver", "80202-1234", "(303) 555-0111", "Miami", "Page 1"}, {}},
       {"PrintPRO:KeyProductSKU", {}, {"Products List", "Product SKU", "Description", "Qty. In Stock", "Unit Price",
                                       "Re-order Qty.", "INK-3", "Toner Cartridge", "40.00", "$74.50", "10.00"}, {}},
-      {"PrintSelectedProduct", {.product = "PEN-2"}, {"Product Information", "Product SKU:", "PEN-2",
+      {"PrintSelectedProduct", forProduct("PEN-2"), {"Product Information", "Product SKU:", "PEN-2",
                                                        "Description:", "Gel Pens, Blue, 12", "Unit Price:", "$10.99",
                                                        "Unit Cost:", "$5.49", "Page 1"}, {"PAP-1", "INK-3"}},
-      {"PrintSelectedCustomer", {.customer = 1}, {"Customer Information", "Name:", "Company:", "Lee Design",
+      {"PrintSelectedCustomer", forCustomer(1), {"Customer Information", "Name:", "Company:", "Lee Design",
                                                    "Address:", "5 Elm St, Apt 2", "City/State/Zip:", "Denver, CO",
                                                    "Phone#/Extension:", "(303) 555-0111"}, {"Diaz"}},
       {"PrintMailingLabels", {}, {"Ann Lee", "5 Elm St", "Denver, CO 802021234", "Bo Diaz", "Miami, FL 33101"}, {}},
@@ -211,7 +227,7 @@ TEST_F(BillbookReportExport, CustomerNamesKeepTheirBlanks) {
       {"PrintSelectedCustomer", "(Ann  Lee)"},
   };
   for (const auto& c : cases) {
-    const PreviewQueue queue = print(c.report, {.invoice = 1});
+    const PreviewQueue queue = print(c.report, forInvoice(1));
     const std::string pdf = out_.file("names.pdf");
     ASSERT_EQ(exportPreview(queue, kWithPreview, lock_, {}, answer(pdf)).outcome, ExportResult::Outcome::Written)
         << c.report;
@@ -256,9 +272,13 @@ TEST_F(BillbookReportExport, SettingsDecideCompressionAndTheMessage) {
     ASSERT_EQ(contents.size(), queue.size()) << c.report;
     for (const auto& [dictionary, data] : contents) {
       EXPECT_EQ(dictionary.find("/FlateDecode") != std::string::npos, c.compressed) << c.report << ": " << dictionary;
-      if (!c.compressed) EXPECT_NE(data.find(")Tj"), std::string::npos) << c.report << ": content as written";
+      if (!c.compressed) {
+        EXPECT_NE(data.find(")Tj"), std::string::npos) << c.report << ": content as written";
+      }
     }
-    if (!c.compressed) EXPECT_NE(contents.front().second.find("(Ann   Lee)"), std::string::npos) << c.report;
+    if (!c.compressed) {
+      EXPECT_NE(contents.front().second.find("(Ann   Lee)"), std::string::npos) << c.report;
+    }
   }
 }
 
@@ -289,8 +309,7 @@ TEST_F(BillbookReportExport, AnEmptyQueueSkipsTheExport) {
   };
   EXPECT_EQ(exportPreview(empty, kWithPreview, lock_, {}, dialog).outcome, ExportResult::Outcome::Skipped);
   EXPECT_FALSE(asked);
-  const ReportRequest nobody{.customer = 999};
-  EXPECT_TRUE(print("PrintSelectedCustomer", nobody).empty());
+  EXPECT_TRUE(print("PrintSelectedCustomer", forCustomer(999)).empty());
 }
 
 TEST_F(BillbookReportExport, TwoExportsOnTwoThreadsBothWriteValidFiles) {

@@ -16,9 +16,9 @@ namespace pyra::reports {
 // What a procedure started for a selected record prints; headless runs
 // give it on the command line.
 struct ReportRequest {
-  std::optional<int32_t> invoice;      // PrintInvoice, PrintInvoiceFromBrowse: ORD:INVOICENUMBER
-  std::optional<int32_t> customer;     // PrintSelectedCustomer: CUS:CUSTNUMBER (all when absent)
-  std::optional<std::string> product;  // PrintSelectedProduct: PRO:PRODUCTSKU (all when absent)
+  std::optional<int32_t> invoice = {};      // PrintInvoice, PrintInvoiceFromBrowse: ORD:INVOICENUMBER
+  std::optional<int32_t> customer = {};     // PrintSelectedCustomer: CUS:CUSTNUMBER (all when absent)
+  std::optional<std::string> product = {};  // PrintSelectedProduct: PRO:PRODUCTSKU (all when absent)
 };
 
 enum class ReportKind {
