@@ -342,12 +342,16 @@ TEST_F(BillbookReportExport, TwoExportsOnTwoThreadsBothWriteValidFiles) {
     EXPECT_EQ(pageCount(name), pages) << name;
   }
 
-  // Many at once, no dialog waiting: every file complete.
+  // Reports started together, each on its thread with its own connection,
+  // printing and exporting at once: every file complete.
   std::vector<std::thread> threads;
   std::vector<ExportResult> results(4);
+  const std::string db_file = data_.file("billbook.sqlite");
   for (int i = 0; i < 4; ++i)
     threads.emplace_back([&, i] {
-      results[size_t(i)] = exportPreview(invoices, kWithPreview, lock_, {}, answer(out_.file("m" + std::to_string(i) + ".pdf")));
+      auto db = demo::Database::open(db_file);
+      const PreviewQueue queue = printReport(*findReport("PrintAllInvoices"), *db, {});
+      results[size_t(i)] = exportPreview(queue, kWithPreview, lock_, {}, answer(out_.file("m" + std::to_string(i) + ".pdf")));
     });
   for (auto& t : threads) t.join();
   for (int i = 0; i < 4; ++i) {
