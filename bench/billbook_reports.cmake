@@ -1,0 +1,2 @@
+pyra_add_bench(bench_billbook_reports SOURCES bench_billbook_reports.cpp
+  LIBS billbook_reports billbook_data pyrawrap_objects pyractl)
