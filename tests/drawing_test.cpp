@@ -10,6 +10,8 @@
 #include <cstring>
 #include <functional>
 #include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -543,4 +545,62 @@ TEST(Drawing, CanvasDrawingLiesOverImagesPlacedOnThePage) {
   EXPECT_TRUE(red.r > 200 && red.g < 60) << "the image outside the rectangle";
   auto blue = r.at(325, 325);
   EXPECT_TRUE(blue.b > 200 && blue.r < 60) << "JPEG data from the host";
+}
+
+// The same picture drawn on every page is one image object placed again;
+// another picture is its own. Encrypted documents keep one object each.
+TEST(Drawing, TheSamePictureIsWrittenOnce) {
+  for (bool encrypted : {false, true}) {
+    SCOPED_TRACE(encrypted ? "encrypted" : "plain");
+    TempDir dir;
+    const std::string file = dir.file("d.pdf");
+    PyraOptions o{};
+    o.SIZEOFSTRUCT = PYRA_OPTIONS_SIZE;
+    o.PDFXRES = o.PDFYRES = 72;
+    if (encrypted) {
+      o.PERMISSION = 1 | 2;
+      std::strncpy(o.OWNERPASSWORD, "owner", sizeof o.OWNERPASSWORD - 1);
+    }
+    const int32_t env = PYRA_InitializeEx(&o);
+    ASSERT_EQ(PYRA_BeginDoc(env, file.c_str(), 0), 1);
+    const std::string logo = dir.file("logo.bmp"), other = dir.file("other.bmp");
+    auto a = solidBmpFile(8, 8, 255, 0, 0), b = solidBmpFile(8, 8, 0, 0, 255);
+    writeFile(logo, a.data(), a.size());
+    writeFile(other, b.data(), b.size());
+    std::vector<int32_t> numbers;
+    for (int page = 0; page < 3; ++page) {
+      PYRA_StartPage(env);
+      numbers.push_back(PYRA_DrawBitmapFile(env, 10, 10, 50, 50, logo.c_str()));
+      if (page == 1) numbers.push_back(PYRA_DrawBitmapFile(env, 100, 10, 50, 50, other.c_str()));
+      PYRA_EndPage(env);
+    }
+    PYRA_EndDoc(env);
+    PYRA_Finalize(env);
+    std::string report;
+    ASSERT_TRUE(qpdfCheck(file, &report)) << report;
+
+    // pdfimages lists every placement with the object it draws.
+    CommandResult r = run("pdfimages -list " + shellQuote(file));
+    std::regex row(R"(^\s*(\d+)\s+\d+\s+image\s+8\s+8\s+\S+\s+\d+\s+\d+\s+\S+\s+\S+\s+(\d+)\s+0)");
+    std::vector<std::pair<int, int>> placements;  // page, object
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);) {
+      std::smatch m;
+      if (std::regex_search(line, m, row)) placements.emplace_back(std::stoi(m[1]), std::stoi(m[2]));
+    }
+    ASSERT_EQ(placements.size(), 4u) << r.out;
+    std::set<int> objects;
+    for (auto [page, object] : placements) objects.insert(object);
+    EXPECT_EQ(objects.size(), encrypted ? 4u : 2u) << r.out;
+    if (!encrypted) {
+      EXPECT_EQ(numbers[0], numbers[1]);
+      EXPECT_EQ(numbers[0], numbers[3]);
+      EXPECT_NE(numbers[0], numbers[2]);
+    }
+    // Each page still shows its pictures in their colours.
+    Raster p2 = renderPage(file, 2, 72);  // no user password: readers open it
+    auto red = p2.at(30, 30), blue = p2.at(120, 30);
+    EXPECT_TRUE(red.r > 200 && red.b < 60);
+    EXPECT_TRUE(blue.b > 200 && blue.r < 60);
+  }
 }

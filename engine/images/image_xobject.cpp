@@ -1,5 +1,6 @@
 #include "engine/images/image_xobject.h"
 
+#include "engine/pdf/crypto/openssl_primitives.h"
 #include "engine/pdf/number_text.h"
 #include "engine/pdf/pdf_object.h"
 
@@ -37,6 +38,29 @@ ImageStreamOptions imageOptionsFor(pdf::TPxPDFDevice& device, int number) {
   return o;
 }
 
+namespace {
+
+// What makes two images the same picture to a reader: the dictionary
+// without the name it is listed under, the filters and the data.
+std::string imageDigest(const ImageStream& image, int number) {
+  std::string entries = image.entries;
+  const std::string name = "/Name/pxo" + std::to_string(number);
+  if (auto at = entries.find(name); at != std::string::npos) entries.erase(at, name.size());
+  std::vector<uint8_t> key(entries.begin(), entries.end());
+  auto add = [&key](std::string_view s) {
+    key.insert(key.end(), s.begin(), s.end());
+    key.push_back(0);
+  };
+  for (const auto& f : image.filters) add(f);
+  for (const auto& p : image.decode_parms) add(p);
+  add(image.force_compression ? "raw" : "final");
+  key.insert(key.end(), image.body.begin(), image.body.end());
+  const auto sha = pdf::openssl::sha(pdf::openssl::Sha::k256, key);
+  return std::string(sha.begin(), sha.end());
+}
+
+}  // namespace
+
 int32_t addImageXObject(pdf::TPxPDFDevice& device, const std::function<ImageStream(const ImageStreamOptions&)>& make,
                         bool held_back) {
   pdf::TPxPDFResource& res = device.resources();
@@ -54,8 +78,18 @@ int32_t addImageXObject(pdf::TPxPDFDevice& device, const std::function<ImageStre
       return pdf::hexString(b);
     };
   }
-  raw->setImage(make(options));
+  ImageStream made = make(options);
+  // Reports draw the same logo on every page: one object serves them all.
+  // Encrypted documents are left out, since their images' numbers are
+  // already fixed before the image exists.
+  std::string digest;
+  if (!device.encrypted() && !held_back) {
+    digest = imageDigest(made, number);
+    if (const int32_t earlier = res.imageByDigest(digest)) return earlier;
+  }
+  raw->setImage(std::move(made));
   res.addXObject(std::move(image), held_back);
+  if (!digest.empty()) res.rememberImage(std::move(digest), number);
   if (!held_back) raw->writeObject();
   return number;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/pdf/pdf_object.h"
@@ -91,6 +92,13 @@ class TPxPDFResource : public TPxCustomPDFType {
   void setHeldBack(size_t i, bool held) { xobjects_[i].held_back = held; }
   // Writes every XObject not yet written and not held back.
   void writePendingXObjects();
+  // Images already in the document by the digest of their dictionary and
+  // data, so that the same picture drawn again is written once.
+  int32_t imageByDigest(const std::string& digest) const {
+    auto it = image_digests_.find(digest);
+    return it == image_digests_.end() ? 0 : it->second;
+  }
+  void rememberImage(std::string digest, int32_t number) { image_digests_.emplace(std::move(digest), number); }
   void writeObject() override;
 
  private:
@@ -101,6 +109,7 @@ class TPxPDFResource : public TPxCustomPDFType {
   std::vector<TPxCustomPDFType*> fonts_;
   std::vector<std::unique_ptr<TPxCustomPDFType>> objects_;
   std::vector<XObject> xobjects_;
+  std::unordered_map<std::string, int32_t> image_digests_;
 };
 
 class TPxPDFCatalog : public TPxCustomPDFType {
