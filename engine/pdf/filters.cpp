@@ -3,24 +3,59 @@
 #include <libdeflate.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 
 #include "engine/pdf/error.h"
 
 namespace pyra::pdf {
 
-std::vector<uint8_t> flateEncode(std::span<const uint8_t> data, int level) {
-  // libdeflate: the same zlib format at about twice zlib's speed and
-  // slightly smaller, because it compresses the whole buffer at once,
-  // which is how every stream here is made anyway.
-  std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)> c(
-      libdeflate_alloc_compressor(std::clamp(level, 1, 12)), libdeflate_free_compressor);
+namespace {
+
+using CompressorPtr = std::unique_ptr<libdeflate_compressor, decltype(&libdeflate_free_compressor)>;
+
+CompressorPtr makeCompressor(int level) {
+  CompressorPtr c(libdeflate_alloc_compressor(level), libdeflate_free_compressor);
   if (!c) throw Error("Flate compression failed (out of memory)");
-  std::vector<uint8_t> out(libdeflate_zlib_compress_bound(c.get(), data.size()));
-  const size_t n = libdeflate_zlib_compress(c.get(), data.data(), data.size(), out.data(), out.size());
+  return c;
+}
+
+std::vector<uint8_t> compressWith(libdeflate_compressor* c, std::span<const uint8_t> data) {
+  std::vector<uint8_t> out(libdeflate_zlib_compress_bound(c, data.size()));
+  const size_t n = libdeflate_zlib_compress(c, data.data(), data.size(), out.data(), out.size());
   if (n == 0) throw Error("Flate compression failed");
   out.resize(n);
   return out;
+}
+
+}  // namespace
+
+// libdeflate: the same zlib format at about twice zlib's speed and slightly
+// smaller, because it compresses the whole buffer at once, which is how
+// every stream here is made anyway.
+std::vector<uint8_t> flateEncode(std::span<const uint8_t> data, int level) {
+  return compressWith(makeCompressor(std::clamp(level, 1, 12)).get(), data);
+}
+
+struct FlateEncoder::Compressors {
+  std::array<libdeflate_compressor*, 13> by_level{};
+  Compressors() = default;
+  Compressors(const Compressors&) = delete;
+  Compressors& operator=(const Compressors&) = delete;
+  ~Compressors() {
+    for (libdeflate_compressor* c : by_level)
+      if (c) libdeflate_free_compressor(c);
+  }
+};
+
+FlateEncoder::FlateEncoder() : compressors_(std::make_unique<Compressors>()) {}
+FlateEncoder::~FlateEncoder() = default;
+
+std::vector<uint8_t> FlateEncoder::encode(std::span<const uint8_t> data, int level) {
+  level = std::clamp(level, 1, 12);
+  libdeflate_compressor*& c = compressors_->by_level[size_t(level)];
+  if (!c) c = makeCompressor(level).release();
+  return compressWith(c, data);
 }
 
 std::vector<uint8_t> runLengthEncode(std::span<const uint8_t> data) {

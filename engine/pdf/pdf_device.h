@@ -12,6 +12,7 @@
 
 #include "engine/pdf/byte_sink.h"
 #include "engine/pdf/document_objects.h"
+#include "engine/pdf/filters.h"
 #include "engine/pdf/navigation.h"
 #include "engine/pdf/object_encryption.h"
 #include "engine/pdf/page_thumbnail.h"
@@ -46,6 +47,8 @@ class TPxPDFDevice {
   void writeLine(std::string_view text);
   uint64_t position() const;
   XrefList& xref() { return xref_; }
+  // Compresses the document's streams, one compressor per level kept.
+  FlateEncoder& flate() { return flate_; }
 
   // --- encryption hooks ------------------------------------------------
   bool encrypted() const { return encryption_ != nullptr; }
@@ -195,6 +198,7 @@ class TPxPDFDevice {
   bool jpeg_on_ = false;
 
   XrefList xref_;
+  FlateEncoder flate_;
   std::string document_id_;
   std::mt19937 random_;
   int32_t pages_written_ = 0;

@@ -21,7 +21,7 @@ void TPxPDFStream::clear() {
 }
 
 void TPxPDFStream::applyFlate(int level) {
-  data_ = flateEncode(data_, level);
+  data_ = owner() ? owner()->flate().encode(data_, level) : flateEncode(data_, level);
   prependFilter("/FlateDecode");
   no_compression_ = true;
 }
