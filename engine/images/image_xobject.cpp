@@ -54,7 +54,9 @@ std::string imageDigest(const ImageStream& image, int number) {
   for (const auto& f : image.filters) add(f);
   for (const auto& p : image.decode_parms) add(p);
   add(image.force_compression ? "raw" : "final");
-  key.insert(key.end(), image.body.begin(), image.body.end());
+  // The data is hashed where it lies rather than copied behind the rest.
+  const auto body = pdf::openssl::sha(pdf::openssl::Sha::k256, image.body);
+  key.insert(key.end(), body.begin(), body.end());
   const auto sha = pdf::openssl::sha(pdf::openssl::Sha::k256, key);
   return std::string(sha.begin(), sha.end());
 }

@@ -36,7 +36,6 @@ class TransparentText {
   INT old_;
 };
 
-
 // Runs `body` with the page's canvas when a page or watermark is open.
 template <class R, class Body>
 R onCanvas(int32_t env, R fallback, Body&& body) {

@@ -9,7 +9,7 @@ namespace pyra::pdf {
 
 namespace {
 
-int clampSide(double v) { return int(std::clamp(std::lround(v), 1L, long(PageThumbnail::kMaxShortSide))); }
+int clampSide(double v) { return int(std::clamp(std::lround(v), 1L, long(PageThumbnail::kMaxOtherSide))); }
 
 }  // namespace
 

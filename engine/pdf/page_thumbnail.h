@@ -13,8 +13,9 @@ class PageThumbnail {
  public:
   // Pixels on the side that is longer on screen.
   static constexpr int kLongSide = 66;
-  // A page far from square would otherwise ask for a huge bitmap.
-  static constexpr int kMaxShortSide = 4 * kLongSide;
+  // The side that follows the page's proportions stops here: a page far
+  // from square would otherwise ask for a huge bitmap.
+  static constexpr int kMaxOtherSide = 4 * kLongSide;
 
   // Page size in points (the media box) and the page's rotation; the
   // sketch is upright as the viewer shows the page, so a quarter turn makes

@@ -247,6 +247,16 @@ void ContentWriter::userToPage(double ux, double uy, double& px, double& py) {
   py = double(m[1]) * ux + double(m[3]) * uy + m[5];
 }
 
+ContentWriter::PageBounds ContentWriter::userQuadToPage(const double (&ux)[4], const double (&uy)[4]) {
+  PageBounds b{INFINITY, INFINITY, -INFINITY, -INFINITY};
+  for (int i = 0; i < 4; ++i) {
+    double px, py;
+    userToPage(ux[i], uy[i], px, py);
+    b.x0 = std::min(b.x0, px), b.x1 = std::max(b.x1, px), b.y0 = std::min(b.y0, py), b.y1 = std::max(b.y1, py);
+  }
+  return b;
+}
+
 void ContentWriter::emitMatrix() {
   if (!matrix_dirty_ && dc_.version() == seen_version_) return;
   finishPendingPath();

@@ -45,6 +45,12 @@ class ContentWriter {
   // A point of the content's user space (logical units before the divisor,
   // y folded) in PDF page space, through the matrix in force.
   void userToPage(double ux, double uy, double& px, double& py);
+  // The box in PDF page space that four user-space corners cover, wherever
+  // the matrix turns them.
+  struct PageBounds {
+    double x0, y0, x1, y1;
+  };
+  PageBounds userQuadToPage(const double (&ux)[4], const double (&uy)[4]);
   Mode mode() const { return mode_; }
 
   // Page geometry in points and the resolution of device units.

@@ -193,13 +193,8 @@ void PdfPageDevice::placeImage(int32_t number, double x, double y, double w, dou
     const double hh = frame.y_up ? -h : h;
     const double ty = frame.y_origin - y - hh;
     const double ux[4] = {x, x + w, x, x + w}, uy[4] = {ty, ty, ty + hh, ty + hh};
-    double x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
-    for (int i = 0; i < 4; ++i) {
-      double px, py;
-      writer().userToPage(ux[i], uy[i], px, py);
-      x0 = std::min(x0, px), x1 = std::max(x1, px), y0 = std::min(y0, py), y1 = std::max(y1, py);
-    }
-    doc_.thumbnailBox(x0, y0, x1, y1, kThumbnailImageGrey);
+    const ContentWriter::PageBounds p = writer().userQuadToPage(ux, uy);
+    doc_.thumbnailBox(p.x0, p.y0, p.x1, p.y1, kThumbnailImageGrey);
   }
 }
 

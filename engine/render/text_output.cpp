@@ -356,14 +356,10 @@ void TextOutput::draw(const TextRun& run, TPxDeviceOptions options) {
       // rotation and mapping put it.
       const double cx[4] = {ax, ax + width, ax, ax + width};
       const double cy[4] = {ay - descent, ay - descent, ay + ascent, ay + ascent};
-      double x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
-      for (int i = 0; i < 4; ++i) {
-        double ux, uy, px, py;
-        fr.toUser(cx[i], cy[i], ux, uy);
-        w_.userToPage(ux, uy, px, py);
-        x0 = std::min(x0, px), x1 = std::max(x1, px), y0 = std::min(y0, py), y1 = std::max(y1, py);
-      }
-      box_listener_(RunBox{x0, y0, x1, y1, st.text_colour, bytes_});
+      double ux[4], uy[4];
+      for (int i = 0; i < 4; ++i) fr.toUser(cx[i], cy[i], ux[i], uy[i]);
+      const ContentWriter::PageBounds p = w_.userQuadToPage(ux, uy);
+      box_listener_(RunBox{p.x0, p.y0, p.x1, p.y1, st.text_colour, bytes_});
     }
     if (run.wide)
       fonts_->markUsedW(wideView(run.text16));
