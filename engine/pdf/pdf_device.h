@@ -104,7 +104,6 @@ class TPxPDFDevice {
   void setImportFile(std::string f) { import_file_ = std::move(f); }
   void setThumbnails(bool on, bool monochrome) { thumbnails_ = on; monochrome_thumbnails_ = monochrome; }
   bool thumbnails() const { return thumbnails_; }
-  bool monochromeThumbnails() const { return monochrome_thumbnails_; }
   // Paints a box of the open page's thumbnail (PDF page space, points);
   // nothing when the page has none.
   void thumbnailBox(double x0, double y0, double x1, double y1, uint32_t colorref);
